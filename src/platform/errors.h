@@ -1,0 +1,51 @@
+// One small error type for the failures the program can meet: overflow,
+// subscript out of range, a file that cannot be found, opened or written, a
+// resource that is missing. Portable code throws it; the tick's guards swallow
+// it, and everywhere else it reaches the top-level report.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace kel {
+
+enum class ErrorKind {
+    Overflow,
+    SubscriptOutOfRange,
+    FileNotFound,
+    PathNotFound,
+    AccessDenied,
+    DiskFull,
+    InvalidValue,
+    ResourceMissing,
+    Unrepresentable,
+    Io,
+};
+
+// What the report calls each kind, in plain words.
+const char* ErrorKindText(ErrorKind kind);
+
+class KelError : public std::runtime_error {
+public:
+    // `operation` says what was being done ("reading the settings file"),
+    // `detail` names the file, line, key and value, `systemText` is the
+    // system's own error text where there is one. All UTF-8.
+    KelError(ErrorKind kind, std::string operation, std::string detail = {},
+             std::string systemText = {});
+
+    ErrorKind kind() const { return kind_; }
+    const std::string& operation() const { return operation_; }
+    const std::string& detail() const { return detail_; }
+    const std::string& systemText() const { return systemText_; }
+
+    // The whole report as one UTF-8 text, several lines.
+    std::string Report() const;
+
+private:
+    ErrorKind kind_;
+    std::string operation_;
+    std::string detail_;
+    std::string systemText_;
+};
+
+}  // namespace kel
