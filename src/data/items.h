@@ -7,7 +7,8 @@
 namespace kel {
 
 // Blanks before an item are skipped; an item ends at an ASCII comma or at the
-// line end (CR LF), the delimiter consumed; an item that begins with a double
+// line end (CR LF, or a lone CR as in the saver's line rule; a lone LF is
+// part of the item), the delimiter consumed; an item that begins with a double
 // quote runs to the next double quote (commas inside do not split it); an
 // empty line is one empty item. Items are raw bytes.
 std::vector<std::string> SplitItems(const std::string& bytes);
