@@ -26,10 +26,10 @@ struct SaverPlatform {
     SaverWindow& Window;
     SoundPlayer& Sound;
     Speaker& Speech;
-    Files& Files;
-    Profile& Profile;
-    Codec& Codec;
-    Process& Process;
+    ::kel::Files& Files;
+    ::kel::Profile& Profile;
+    ::kel::Codec& Codec;
+    ::kel::Process& Process;
 };
 
 class Form1 {
@@ -79,7 +79,7 @@ public:
 
 private:
     // Unload the window (QueryUnload writes the start index), then end.
-    [[noreturn]] void UnloadAndEnd();
+    void UnloadAndEnd();
 
     SaverPlatform& p_;
     Rnd rnd_;

@@ -1,0 +1,99 @@
+#include "platform/win32/gdi_label.h"
+
+#include <cmath>
+
+#include "platform/errors.h"
+
+namespace kel::win32 {
+
+GdiLabel::GdiLabel(std::wstring face, int dpi, std::function<void()> changed)
+    : face_(std::move(face)), dpi_(dpi), changed_(std::move(changed)) {
+    SetFontSize(72.0f);
+}
+
+// A size of s points makes a font of round(s x DPI / 72) pixels; the label
+// then reports that pixel height back in points, as the font engine renders
+// it. Below one pixel no font can be made.
+void GdiLabel::SetFontSize(float points) {
+    const double pixels = std::floor(static_cast<double>(points) * dpi_ / 72.0 + 0.5);
+    if (!(pixels >= 1.0) || pixels > 32767.0) {
+        throw KelError(ErrorKind::InvalidValue, "setting the font size",
+                       "size " + std::to_string(points) + " points");
+    }
+    const int height = static_cast<int>(pixels);
+    if (height == pixelHeight_ && font_) return;
+    HFONT font = ::CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                               DEFAULT_PITCH | FF_DONTCARE, face_.c_str());
+    if (font == nullptr) {
+        throw KelError(ErrorKind::InvalidValue, "creating a font",
+                       "size " + std::to_string(points) + " points");
+    }
+    font_.reset(font);
+    pixelHeight_ = height;
+    Measure();
+    if (visible_) changed_();
+}
+
+float GdiLabel::FontSize() const {
+    return static_cast<float>(pixelHeight_) * 72.0f / static_cast<float>(dpi_);
+}
+
+void GdiLabel::SetCaption(const std::u16string& caption) {
+    if (caption == caption_) return;
+    caption_ = caption;
+    Measure();
+    if (visible_) changed_();
+}
+
+void GdiLabel::SetLeft(float twips) {
+    left_ = twips;
+    if (visible_) changed_();
+}
+
+void GdiLabel::SetTop(float twips) {
+    top_ = twips;
+    if (visible_) changed_();
+}
+
+float GdiLabel::Width() const { return static_cast<float>(extentX_) * TwipsPerPixel(); }
+float GdiLabel::Height() const { return static_cast<float>(extentY_) * TwipsPerPixel(); }
+
+void GdiLabel::SetVisible(bool visible) {
+    if (visible == visible_) return;
+    visible_ = visible;
+    changed_();
+}
+
+void GdiLabel::SetForeColor(std::uint32_t colour) {
+    colour_ = static_cast<COLORREF>(colour & 0xFFFFFF);
+    if (visible_) changed_();
+}
+
+// The label is one line high even with an empty caption.
+void GdiLabel::Measure() {
+    ScreenDc screen;
+    SelectGuard select(screen.get(), font_.get());
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(screen.get(), &metrics);
+    SIZE size{0, 0};
+    const std::wstring text = Wide(caption_);
+    if (!text.empty()) {
+        ::GetTextExtentPoint32W(screen.get(), text.c_str(), static_cast<int>(text.size()), &size);
+    }
+    extentX_ = size.cx;
+    extentY_ = metrics.tmHeight;
+}
+
+void GdiLabel::Paint(HDC dc) const {
+    if (!visible_ || caption_.empty()) return;
+    const std::wstring text = Wide(caption_);
+    SelectGuard select(dc, font_.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, colour_);
+    const int x = static_cast<int>(std::floor(left_ / TwipsPerPixel() + 0.5f));
+    const int y = static_cast<int>(std::floor(top_ / TwipsPerPixel() + 0.5f));
+    ::TextOutW(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+}  // namespace kel::win32

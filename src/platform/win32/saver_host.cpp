@@ -1,0 +1,307 @@
+#include "platform/win32/saver_host.h"
+
+#include <mmsystem.h>
+#include <objbase.h>
+
+#include <optional>
+
+#include "platform/win32/data_win32.h"
+#include "platform/win32/gdi_label.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/resource_ids.h"
+#include "platform/win32/system_win32.h"
+#include "saver/form1.h"
+#include "speech/win32/sapi_speaker.h"
+
+namespace kel::win32 {
+
+namespace {
+
+const wchar_t kClassName[] = L"kelSaverForm1";
+const UINT_PTR kTimerId = 1;
+// "ＭＳ Ｐゴシック"; where the face is missing, GDI's font mapping picks
+// another Japanese face for SHIFTJIS_CHARSET.
+const wchar_t kLabelFace[] = L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF";
+
+int ScreenDpi() {
+    ScreenDc screen;
+    const int dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+    return dpi > 0 ? dpi : 96;
+}
+
+class SaverHost : public SaverWindow {
+public:
+    SaverHost()
+        : dpi_(ScreenDpi()),
+          label1_(kLabelFace, dpi_, [this] { Invalidate(); }),
+          label2_(kLabelFace, dpi_, [this] { Invalidate(); }),
+          platform_{label1_, label2_, *this, sound_, speaker_, files_, profile_, codec_, process_},
+          form_(platform_) {}
+
+    void Create();
+    Form1& form() { return form_; }
+
+    // SaverWindow
+    void SetBackColor(std::uint32_t colour) override;
+    void SetLeftTop(float leftTwips, float topTwips) override;
+    void SetSize(float widthTwips, float heightTwips) override;
+    void Show() override;
+    void EnableTimer(bool enabled) override;
+    void MakeTopmost() override;
+    void Unload() override;
+    float ScreenWidthTwips() const override;
+    float ScreenHeightTwips() const override;
+    void PumpEvents() override;
+    void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void OnPaint();
+    void OnMouseMove(LPARAM lp);
+    void CloseFromSystem();
+    void Invalidate() {
+        if (hwnd_) ::InvalidateRect(hwnd_, nullptr, FALSE);
+    }
+    int ToPixels(float twips) const {
+        return static_cast<int>(twips * static_cast<float>(dpi_) / 1440.0f + 0.5f);
+    }
+
+    HWND hwnd_ = nullptr;
+    int dpi_;
+    GdiLabel label1_, label2_;
+    Win32SoundPlayer sound_;
+    SapiSpeaker speaker_;
+    Win32Files files_;
+    Win32Profile profile_;
+    Win32Codec codec_;
+    Win32Process process_;
+    SaverPlatform platform_;
+    Form1 form_;
+
+    COLORREF background_ = RGB(0, 0, 0);
+    OwnedBrush backgroundBrush_;
+    OwnedDc backDc_;
+    OwnedBitmap backBitmap_;
+    HGDIOBJ backDcOldBitmap_ = nullptr;
+    int backWidth_ = 0, backHeight_ = 0;
+    POINT lastPointer_{};
+    bool unloading_ = false;
+};
+
+void SaverHost::Create() {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WndProc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(instance, MAKEINTRESOURCEW(IDC_KEL_BLANK));
+    wc.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_KEL));
+    wc.hbrBackground = nullptr;  // painted in WM_PAINT
+    wc.lpszClassName = kClassName;
+    ::RegisterClassExW(&wc);
+
+    // The pointer's position now: messages at this position are not movements.
+    ::GetCursorPos(&lastPointer_);
+    hwnd_ = ::CreateWindowExW(0, kClassName, L"Form1", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                              instance, this);
+    if (hwnd_ == nullptr) {
+        throw KelError(ErrorKind::Io, "creating the saver window", "",
+                       SystemErrorText(::GetLastError()));
+    }
+    // The timer runs from the window's creation, as a designed timer would.
+    ::SetTimer(hwnd_, kTimerId, Form1::kTimerIntervalMs, nullptr);
+}
+
+void SaverHost::SetBackColor(std::uint32_t colour) {
+    const COLORREF next = static_cast<COLORREF>(colour & 0xFFFFFF);
+    if (next == background_ && backgroundBrush_) return;
+    background_ = next;
+    backgroundBrush_.reset(::CreateSolidBrush(background_));
+    Invalidate();
+}
+
+void SaverHost::SetLeftTop(float leftTwips, float topTwips) {
+    ::SetWindowPos(hwnd_, nullptr, ToPixels(leftTwips), ToPixels(topTwips), 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SaverHost::SetSize(float widthTwips, float heightTwips) {
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, ToPixels(widthTwips), ToPixels(heightTwips),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SaverHost::Show() {
+    ::ShowWindow(hwnd_, SW_SHOW);
+    ::SetForegroundWindow(hwnd_);
+    ::SetFocus(hwnd_);
+    ::UpdateWindow(hwnd_);
+}
+
+void SaverHost::EnableTimer(bool enabled) {
+    if (enabled) {
+        ::SetTimer(hwnd_, kTimerId, Form1::kTimerIntervalMs, nullptr);
+    } else {
+        ::KillTimer(hwnd_, kTimerId);
+    }
+}
+
+void SaverHost::MakeTopmost() {
+    ::SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+// The window's QueryUnload runs first; the window is then taken off the
+// screen. The caller ends the process right afterwards, so nothing is
+// destroyed from inside a message that was sent to the window.
+void SaverHost::Unload() {
+    if (unloading_) return;
+    unloading_ = true;
+    ::KillTimer(hwnd_, kTimerId);
+    form_.QueryUnload();
+    ::ShowWindow(hwnd_, SW_HIDE);
+}
+
+float SaverHost::ScreenWidthTwips() const {
+    return static_cast<float>(::GetSystemMetrics(SM_CXSCREEN)) * 1440.0f /
+           static_cast<float>(dpi_);
+}
+
+float SaverHost::ScreenHeightTwips() const {
+    return static_cast<float>(::GetSystemMetrics(SM_CYSCREEN)) * 1440.0f /
+           static_cast<float>(dpi_);
+}
+
+void SaverHost::PumpEvents() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+LRESULT CALLBACK SaverHost::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
+        auto* self = static_cast<SaverHost*>(create->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<SaverHost*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return ::DefWindowProcW(hwnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    // No C++ exception may leave a window procedure: an error that reaches
+    // here is reported and ends the program, writing nothing further.
+    try {
+        return self->OnMessage(msg, wp, lp);
+    } catch (const KelError& error) {
+        ReportError(error);
+    } catch (const std::exception& error) {
+        ReportUnexpected(error.what());
+    }
+    ::ExitProcess(1);
+}
+
+LRESULT SaverHost::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_TIMER:
+        if (wp == kTimerId) form_.Timer1_Timer();
+        return 0;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // WM_PAINT fills the whole window
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+        form_.Click();
+        return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        form_.KeyDown();
+        return 0;
+    case WM_MOUSEMOVE:
+        OnMouseMove(lp);
+        return 0;
+    case WM_SYSCOMMAND:
+        // The system would start the saver again on top of itself.
+        if ((wp & 0xFFF0) == SC_SCREENSAVE) return 0;
+        break;
+    case WM_CLOSE:
+        CloseFromSystem();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wp) CloseFromSystem();
+        return 0;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+// Windows also sends WM_MOUSEMOVE when nothing moved (a window appears or
+// changes under a still pointer): only a changed position is a movement.
+// https://learn.microsoft.com/windows/win32/inputdev/wm-mousemove
+void SaverHost::OnMouseMove(LPARAM lp) {
+    POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+    ::ClientToScreen(hwnd_, &at);
+    if (at.x == lastPointer_.x && at.y == lastPointer_.y) return;
+    lastPointer_ = at;
+    form_.MouseMove();
+}
+
+// Closed by the system (log-off, shut-down, WM_CLOSE): the same unload, then
+// the end of the program.
+void SaverHost::CloseFromSystem() {
+    Unload();
+    process_.EndProgram();
+}
+
+// Painted off screen and copied in one piece, so a character never flickers.
+void SaverHost::OnPaint() {
+    PaintScope paint(hwnd_);
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    const int width = client.right, height = client.bottom;
+    if (width <= 0 || height <= 0) return;
+    if (!backDc_ || width != backWidth_ || height != backHeight_) {
+        if (backDc_ && backDcOldBitmap_) ::SelectObject(backDc_.get(), backDcOldBitmap_);
+        backBitmap_.reset(::CreateCompatibleBitmap(paint.dc(), width, height));
+        if (!backDc_) backDc_.reset(::CreateCompatibleDC(paint.dc()));
+        backDcOldBitmap_ = ::SelectObject(backDc_.get(), backBitmap_.get());
+        backWidth_ = width;
+        backHeight_ = height;
+    }
+    if (!backgroundBrush_) backgroundBrush_.reset(::CreateSolidBrush(background_));
+    ::FillRect(backDc_.get(), &client, backgroundBrush_.get());
+    label2_.Paint(backDc_.get());
+    label1_.Paint(backDc_.get());
+    ::BitBlt(paint.dc(), 0, 0, width, height, backDc_.get(), 0, 0, SRCCOPY);
+}
+
+}  // namespace
+
+int RunSaver() {
+    // Sleep(1) means one millisecond only at 1 ms timer resolution; the
+    // default 15.6 ms would stretch the wait phase to half a minute.
+    ::timeBeginPeriod(1);
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    static SaverHost host;  // lives until the process ends
+    host.Create();
+    host.form().Load();
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
+}  // namespace kel::win32

@@ -1,0 +1,64 @@
+#include "platform/win32/system_win32.h"
+
+#include <mmsystem.h>
+
+#include "platform/win32/handles.h"
+
+namespace kel::win32 {
+
+void Win32Process::EndProgram() { ::ExitProcess(0); }
+
+std::wstring ModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::u16string Win32Process::ProgramDirectory() const {
+    std::wstring path = ModulePath();
+    const std::size_t slash = path.find_last_of(L"\\/");
+    if (slash != std::wstring::npos) path.resize(slash);
+    return FromWide(path);
+}
+
+std::vector<std::uint8_t> Win32Process::LoadCustomResource(int id) const {
+    HRSRC info = ::FindResourceW(nullptr, MAKEINTRESOURCEW(id), L"CUSTOM");
+    HGLOBAL loaded = info ? ::LoadResource(nullptr, info) : nullptr;
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    if (data == nullptr) {
+        throw KelError(ErrorKind::ResourceMissing, "loading the program's sounds",
+                       "resource CUSTOM " + std::to_string(id),
+                       SystemErrorText(::GetLastError()));
+    }
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    return std::vector<std::uint8_t>(bytes, bytes + ::SizeofResource(nullptr, info));
+}
+
+void Win32SoundPlayer::Play(const std::vector<std::uint8_t>& soundFile) {
+    if (soundFile.empty()) return;
+    ::sndPlaySoundA(reinterpret_cast<LPCSTR>(soundFile.data()),
+                    SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
+}
+
+namespace {
+const wchar_t kReportTitle[] = L"kel \x683C\x8A00\x30FB\x8FF7\x8A00";  // kel 格言・迷言
+}
+
+void ReportError(const KelError& error) {
+    const std::wstring text = WideFromUtf8(error.Report());
+    ::MessageBoxW(nullptr, text.c_str(), kReportTitle, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+void ReportUnexpected(const char* what) {
+    const std::wstring text = L"Unexpected error: " + WideFromUtf8(what ? what : "");
+    ::MessageBoxW(nullptr, text.c_str(), kReportTitle, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+}  // namespace kel::win32

@@ -1,0 +1,40 @@
+// Speaking a saying through a speech engine that may be missing or refuse:
+// the engine is created on first use, once; a Japanese voice is chosen when
+// one is installed; every failure is silent.
+#pragma once
+
+#include <string>
+
+#include "speech/speaker.h"
+
+namespace kel {
+
+// The few operations of a speech engine the saver needs.
+class VoiceEngine {
+public:
+    virtual ~VoiceEngine() = default;
+    virtual bool Create() = 0;
+    // Chooses the first voice that matches `requiredAttributes`; false when
+    // there is none (the engine keeps its default voice).
+    virtual bool SelectVoice(const std::u16string& requiredAttributes) = 0;
+    virtual bool Speak(const std::u16string& text, long flags) = 0;
+};
+
+class SpeechSession : public Speaker {
+public:
+    // Speak without waiting, and cut off what the previous saying still says.
+    static constexpr long kSpeakAsync = 1;
+    static constexpr long kPurgeBeforeSpeak = 2;
+    // Japanese, as the attribute query of the engine's voice list spells it.
+    static constexpr const char16_t* kJapaneseVoice = u"Language=411";
+
+    explicit SpeechSession(VoiceEngine& engine) : engine_(engine) {}
+    void SpeakText(const std::u16string& text) override;
+
+private:
+    enum class State { NotCreated, Ready, Unavailable };
+    VoiceEngine& engine_;
+    State state_ = State::NotCreated;
+};
+
+}  // namespace kel
