@@ -1,0 +1,34 @@
+// The data files on Win32: whole-file access, the profile-string functions
+// and code page 932, each the system's own.
+#pragma once
+
+#include "platform/codec.h"
+#include "platform/files.h"
+#include "platform/profile.h"
+
+namespace kel::win32 {
+
+class Win32Files : public Files {
+public:
+    bool NormalFileExists(const std::string& path) const override;
+    std::string ReadAll(const std::string& path) const override;
+    void WriteAll(const std::string& path, const std::string& bytes) override;
+    void ReplaceAll(const std::string& path, const std::string& bytes) override;
+};
+
+class Win32Profile : public Profile {
+public:
+    std::string GetString(const std::string& path, const std::string& section,
+                          const std::string& key, const std::string& defaultText) const override;
+    void WriteString(const std::string& path, const std::string& section,
+                     const std::string& key, const std::string& value) override;
+};
+
+class Win32Codec : public Codec {
+public:
+    std::u16string Decode(const std::string& bytes) const override;
+    bool Encode(const std::u16string& text, std::string& bytes,
+                std::u16string* unrepresentable = nullptr) const override;
+};
+
+}  // namespace kel::win32
