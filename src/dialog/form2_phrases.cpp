@@ -1,0 +1,144 @@
+// The phrase editor's side of the phrase file: loading it by the item rule
+// and saving the editor's text over it without ever losing the old file.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "data/items.h"
+#include "data/paths.h"
+#include "dialog/form2.h"
+#include "platform/errors.h"
+#include "platform/text.h"
+
+namespace kel {
+
+namespace {
+
+const std::u16string kCrLf = u"\r\n";
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+std::u16string CodePointText(std::uint32_t codePoint) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "U+%04X", static_cast<unsigned>(codePoint));
+    return Utf8ToUtf16(digits);
+}
+
+// The characters of `text` that code page 932 cannot hold, each once, with
+// the line where it first appears, for the user to find and fix them. Only
+// code units the codec already named are looked at, so that a long text costs
+// little.
+std::u16string DescribeUnrepresentable(const Codec& codec, const std::u16string& text,
+                                       const std::u16string& reported) {
+    const std::size_t kMaxListed = 10;
+    std::vector<std::u16string> seen;
+    std::u16string list;
+    std::size_t more = 0;
+    long line = 1;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = 1;
+        if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            length = 2;
+        }
+        const std::u16string character = text.substr(i, length);
+        const std::size_t at = i;
+        i += length;
+        if (character == u"\n") ++line;
+
+        bool named = false;
+        for (char16_t unit : character) named = named || reported.find(unit) != std::u16string::npos;
+        if (!named) continue;
+        bool listed = false;
+        for (const auto& s : seen) listed = listed || s == character;
+        if (listed) continue;
+        std::string ignored;
+        if (codec.Encode(character, ignored)) continue;
+        seen.push_back(character);
+        if (seen.size() > kMaxListed) {
+            ++more;
+            continue;
+        }
+
+        std::uint32_t codePoint = character[0];
+        if (length == 2) {
+            codePoint = 0x10000 + ((character[0] - 0xD800u) << 10) + (character[1] - 0xDC00u);
+        }
+        const bool printable = length == 2 || !(IsHighSurrogate(text[at]) || IsLowSurrogate(text[at]));
+        list += u"\r\n";
+        if (printable) list += u"「" + character + u"」 ";
+        list += CodePointText(codePoint) + u"（" + DecimalText16(line) + u" 行目）";
+    }
+    if (seen.empty()) {
+        // The codec named characters that the scan could not place; list
+        // them as named.
+        for (char16_t unit : reported) list += u"\r\n" + CodePointText(unit);
+    }
+    if (more > 0) list += u"\r\nほか " + DecimalText16(static_cast<long>(more)) + u" 文字";
+    return list;
+}
+
+}  // namespace
+
+// Items, not lines: a comma splits a line into several items, each shown on
+// its own line; an empty line is counted but shows nothing. Every non-empty
+// item is followed by CR LF in the editor.
+void Form2::MsgRead() {
+    MsgPath = PhrasePath();
+    std::string bytes;
+    try {
+        bytes = p_.Files.ReadAll(MsgPath);
+    } catch (const KelError& error) {
+        if (error.kind() != ErrorKind::FileNotFound && error.kind() != ErrorKind::PathNotFound) {
+            throw;
+        }
+        // The dialog never creates the file; say which one is missing and
+        // how it comes into being.
+        throw KelError(error.kind(), "opening the settings dialog",
+                       "The phrase file " + MsgPath +
+                           " is missing. The screen saver creates it the first time it "
+                           "runs: run the screen saver once, then open its settings again.",
+                       error.systemText());
+    }
+
+    MsgText.clear();
+    int n = 0;
+    for (const std::string& item : SplitItems(bytes)) {
+        if (!item.empty()) MsgText += p_.Codec.Decode(item) + kCrLf;
+        // The count is 16-bit; past its largest value it stays there.
+        if (n < kMaxItemCount) ++n;
+    }
+    MsgLast = static_cast<std::int16_t>(n - 1);
+    Text1.SetText(MsgText);
+    Label1.SetCaption(u"表示するメッセージ ：　" + DecimalText16(n) + u" フレーズ");
+}
+
+// The text and one CR LF, in code page 932, written beside the old file and
+// put in its place only once complete. Characters the code page cannot hold
+// are never replaced by something else: the save is refused instead.
+bool Form2::MsgWrite() {
+    const std::u16string text = Text1.Text() + kCrLf;
+    std::string bytes;
+    std::u16string reported;
+    if (!p_.Codec.Encode(text, bytes, &reported)) {
+        p_.Messages.ShowMessage(
+            u"メッセージを保存できませんでした。\r\n"
+            u"次の文字は日本語の文字コード（シフト JIS）で保存できません。"
+            u"消すか別の文字に置き換えてから、もう一度保存してください。\r\n" +
+            DescribeUnrepresentable(p_.Codec, text, reported));
+        return false;
+    }
+    try {
+        p_.Files.ReplaceAll(MsgPath, bytes);
+    } catch (const KelError& error) {
+        p_.Messages.ShowMessage(u"メッセージを保存できませんでした。\r\n"
+                                u"元のファイル " + Utf8ToUtf16(MsgPath) +
+                                u" はそのまま残っています。編集中のテキストも消えていません。\r\n\r\n" +
+                                Utf8ToUtf16(error.Report()));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace kel
