@@ -1,22 +1,166 @@
-// PLACEHOLDER until the presentation cycle lands: arms input, nudges the colour.
+// One tick of Timer1: one whole presentation of one saying. The title card,
+// the saying fitted to the screen width and centred, the closing sound or the
+// spoken saying, the wait phase, the choice of the next index, the one-shot
+// end and the background colour's step.
+//
+// Every step runs under its own guard: a step that fails (an overflow, an
+// index outside the table, a font size the engine refuses, a speech component
+// that is missing) is abandoned silently and the tick goes on with the next.
+// Ending the program is not a failure and is never caught here.
+#include <exception>
+
+#include "platform/errors.h"
+#include "saver/centre.h"
 #include "saver/form1.h"
+#include "saver/int16_ops.h"
 #include "startup/module1.h"
 
 namespace kel {
 
-void Form1::Timer1_Timer() {
-    if (inTick_) return;
-    inTick_ = true;
-    Armed = 1;
-    p_.Window.SetBackColor(static_cast<std::uint32_t>(BackCol));
-    Armed = 1;
-    BackCol = BackCol + 1;
-    inTick_ = false;
+namespace {
+
+constexpr std::int16_t kLastIndex = 32000;
+
+template <typename Step>
+void Guarded(Step&& step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+        // skipped: the tick goes on with its next step
+    }
 }
 
-void Form1::Lupin3() {}
-void Form1::FontsizeSet() { CardSize = 72; }
+// The index one before `index`. Stepping below the start of the table wraps to
+// the last loaded entry (or stays at 0 when nothing is loaded), so the saver
+// never wanders below 0 and every later tick reads a real entry again.
+std::int16_t IndexBefore(std::int16_t index, std::int16_t msgCount) {
+    const long before = static_cast<long>(index) - 1;
+    if (before >= 0 && before <= kLastIndex) return static_cast<std::int16_t>(before);
+    const std::int16_t last = Sub16(msgCount, 1, "choosing the last saying");
+    if (last < 0) return 0;
+    return last > kLastIndex ? kLastIndex : last;
+}
 
-float Rnd::Next() { return 0.0f; }
+// Clears the re-entry flag however the tick is left.
+class TickScope {
+public:
+    explicit TickScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~TickScope() { flag_ = false; }
+    TickScope(const TickScope&) = delete;
+    TickScope& operator=(const TickScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+}  // namespace
+
+void Form1::Timer1_Timer() {
+    // The tick pumps events, so the timer can fall due inside it; such an
+    // expiry is dropped and ticks never nest.
+    if (inTick_) return;
+    TickScope scope(inTick_);
+
+    Label& label1 = p_.Label1;
+    Label& label2 = p_.Label2;
+    SaverWindow& window = p_.Window;
+
+    Guarded([&] { Armed = 1; });
+    Guarded([&] { window.SetBackColor(static_cast<std::uint32_t>(BackCol)); });
+    Guarded([&] { label1.SetCaption(u""); });
+    Guarded([&] { label2.SetCaption(u""); });
+
+    Guarded([&] {
+        if (MsgNo != 0) Lupin3();
+    });
+
+    Guarded([&] { label1.SetVisible(false); });
+    Guarded([&] { label2.SetVisible(false); });
+    Guarded([&] { label1.SetFontSize(kSayingPoints); });
+
+    // An empty line steps back once to the saying before it; an entry that
+    // cannot be read counts as empty.
+    Guarded([&] {
+        bool empty = true;
+        if (MsgNo >= 0 && MsgNo <= kLastIndex) empty = MsgEntry(MsgList, MsgNo).empty();
+        if (empty) MsgNo = IndexBefore(MsgNo, MsgCount);
+    });
+
+    Guarded([&] { label1.SetCaption(MsgEntry(MsgList, MsgNo)); });
+
+    // The fit loop: 72, 69, 66, ... points until the saying is no wider than
+    // the screen. It ends too where the font engine refuses the next size or
+    // the label stops getting narrower: the saying then keeps the smallest
+    // size reached.
+    Guarded([&] {
+        while (label1.Width() > window.ScreenWidthTwips()) {
+            const float widthBefore = label1.Width();
+            label1.SetFontSize(label1.FontSize() - kFitStepPoints);
+            window.PumpEvents();
+            if (!(label1.Width() < widthBefore)) break;
+        }
+    });
+
+    Guarded([&] { CentreLeft(label1, window); });
+    Guarded([&] { CentreTop(label1, window); });
+
+    // With the closing sound the saying is on screen before the sound starts.
+    if (Sound == 1 && Speak == 0) {
+        Guarded([&] { label1.SetVisible(true); });
+        Guarded([&] { window.PumpEvents(); });
+    }
+
+    Guarded([&] {
+        if (MsgNo != 0 && Sound == 1) {
+            if (Speak == 0) {
+                p_.Sound.Play(TitleSound);
+            } else if (Speak == 1) {
+                p_.Speech.SpeakText(label1.Caption());
+            }
+        }
+    });
+
+    Guarded([&] { label1.SetVisible(true); });
+    Guarded([&] { window.PumpEvents(); });
+
+    // The wait phase holds the saying for 2000 one-millisecond passes, pumping
+    // after each so that input ends the saver within about a millisecond.
+    for (int pass = 1; pass <= kHoldPasses; ++pass) {
+        Guarded([&] { window.Sleep(1); });
+        Guarded([&] { window.PumpEvents(); });
+    }
+
+    Guarded([&] { label1.SetVisible(false); });
+    Guarded([&] { window.PumpEvents(); });
+
+    Guarded([&] {
+        switch (ViewMode) {
+        case 0:  // list order, counting down, wrapping from 0 to the last
+            MsgNo = IndexBefore(MsgNo, MsgCount);
+            break;
+        case 1: {  // random order; both ends are half as likely
+            const float r = rnd_.Next();
+            const float last = static_cast<float>(Sub16(MsgCount, 1, "choosing a saying"));
+            MsgNo = last < 0.0f ? std::int16_t{0}
+                                : Checked16(static_cast<long>(RoundHalfEven(last * r)),
+                                            "choosing a saying");
+            break;
+        }
+        default:  // shown again next tick, then list order
+            ViewMode = 0;
+            break;
+        }
+    });
+
+    Guarded([&] { Frase_No = MsgNo; });
+
+    if (OneShot == 1) {
+        Guarded([&] { window.EnableTimer(false); });
+        UnloadAndEnd();
+    }
+
+    Guarded([&] { Armed = 1; });
+    Guarded([&] { BackCol = BackCol + 1; });
+}
 
 }  // namespace kel

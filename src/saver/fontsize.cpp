@@ -1,0 +1,44 @@
+// The title-card size: 72 points for the small display; for the large display
+// the tallest size from 700 points down, in steps of 1 point on the size the
+// label reports, at which one character is less tall than the screen.
+#include "saver/form1.h"
+#include "saver/int16_ops.h"
+
+namespace kel {
+
+namespace {
+constexpr float kSmallCardPoints = 72.0f;
+constexpr float kLargeCardCapPoints = 700.0f;
+constexpr float kHeightFitStepPoints = 1.0f;
+}  // namespace
+
+void Form1::FontsizeSet() {
+    Label& label1 = p_.Label1;
+
+    label1.SetFontSize(FontMode != 0 ? kSmallCardPoints : kLargeCardCapPoints);
+    label1.SetCaption(u"*");
+    label1.SetVisible(false);
+
+    if (FontMode == 0) {
+        const float screenHeight = p_.Window.ScreenHeightTwips();
+        while (!(screenHeight > label1.Height())) {
+            label1.SetVisible(false);
+            const float sizeBefore = label1.FontSize();
+            const float heightBefore = label1.Height();
+            // The floor: the smallest size the font engine accepts, or the size
+            // below which the label no longer gets any smaller.
+            try {
+                label1.SetFontSize(sizeBefore - kHeightFitStepPoints);
+            } catch (const KelError& error) {
+                if (error.kind() != ErrorKind::InvalidValue) throw;
+                break;
+            }
+            if (!(label1.FontSize() < sizeBefore) || !(label1.Height() < heightBefore)) break;
+        }
+    }
+
+    CardSize = Checked16(static_cast<long>(RoundHalfEven(label1.FontSize())),
+                         "setting the title-card size");
+}
+
+}  // namespace kel
