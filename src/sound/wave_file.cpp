@@ -34,7 +34,9 @@ void PutU16(std::vector<std::uint8_t>& b, std::uint16_t v) {
     b.push_back(static_cast<std::uint8_t>(v >> 8));
 }
 
-void PutId(std::vector<std::uint8_t>& b, const char* id) { b.insert(b.end(), id, id + 4); }
+void PutId(std::vector<std::uint8_t>& b, const char* id) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(id[i]));
+}
 
 }  // namespace
 
