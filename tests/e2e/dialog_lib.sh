@@ -1,0 +1,92 @@
+# Helpers for the settings dialog's scenarios (sourced after lib.sh).
+#
+# The dialog's X window covers its client area only (no window manager draws
+# a frame), so a control at client twips (x, y) lies at the window's position
+# plus the twips scaled by the client width, which is 9495 twips wide.
+
+DLG_TITLE="メッセージエディター"
+
+# The default files, as the saver writes them.
+DLG_DEFAULT_PHRASES=(
+    "*** 格言・迷言シリーズ ***"
+    "ゴン太、ええかげんにせえよ！"
+    "えぇ～いぃ！"
+    "ミケ子はん、それ言うたらあかんで～"
+    "君、考え改めてもらわなあかんなぁ～"
+    "出直してこ来んかい！！！どあほ！！！"
+    "すんまへん...ポリポリ"
+    "ポン吉どん、また寝坊かいな"
+    "このスカ・ポン・タン"
+    "なぁヨネ次郎、もうちょい気張らんかい！"
+    "こんなんあかんでぇ！！"
+    "またかいなぁ～"
+)
+DLG_DEFAULT_SETTINGS=(
+    "kelシリーズ　格言・迷言セッティングファイル"
+    "(c) kel制作チーム　ご自由にお使いください"
+    ""
+    "[View]"
+    "ViewMode=0"
+    "FontMode=0"
+    ""
+    "[Mode]"
+    "Sound=1"
+    "Speak=1"
+    ""
+    "[StartUp]"
+    "Frase_No=0"
+)
+
+# Control places on the client area, in twips: "left top width height".
+declare -A DLG_TWIPS=(
+    [Text1]="4725 630 4575 2820"
+    [Command1]="7920 105 1365 330"
+    [Option6_1]="1695 3030 1185 195"
+    [VScroll1]="4110 2865 285 495"
+    [Label2]="3195 2970 855 285"
+)
+
+# dlg_open NAME SECONDS — starts kel.scr /c and waits for the dialog; sets
+# DLG_WID and DLG_X DLG_Y DLG_W DLG_H (the client area on the screen).
+dlg_open() {
+    local name="$1" seconds="${2:-30}"
+    kel_start "$name" /c
+    DLG_WID=$(x_wait_window "$DLG_TITLE" "$seconds") || e2e_fail "$name: no dialog within $seconds s"
+    read -r DLG_X DLG_Y DLG_W DLG_H < <(x_geometry "$DLG_WID")
+    # Let the first paint finish before anything is clicked or captured.
+    sleep 0.5
+}
+
+# dlg_px TWIPS — client pixels for a length in twips at the dialog's scale.
+dlg_px() { echo $(( ($1 * DLG_W + 4747) / 9495 )); }
+
+# dlg_point CONTROL FX FY — the screen point at fraction FX/100, FY/100 of
+# the control's box, as "X Y".
+dlg_point() {
+    local l t w h
+    read -r l t w h <<<"${DLG_TWIPS[$1]}"
+    echo "$(( DLG_X + $(dlg_px "$l") + $(dlg_px "$w") * $2 / 100 ))" \
+         "$(( DLG_Y + $(dlg_px "$t") + $(dlg_px "$h") * $3 / 100 ))"
+}
+
+# dlg_click CONTROL [FX FY] — one left click inside the control.
+dlg_click() {
+    local x y
+    read -r x y < <(dlg_point "$1" "${2:-30}" "${3:-50}")
+    # A synchronous move to where the pointer already is waits for a motion
+    # that never comes; move only when it is elsewhere.
+    [ "$(x_pointer)" = "$x $y" ] || x_move "$x" "$y"
+    x_click 1
+    sleep 0.3
+}
+
+# dlg_up_arrow — one click on the spinner's upper arrow.
+dlg_up_arrow() { dlg_click VScroll1 50 12; }
+
+# dlg_close NAME — closes the dialog as the close box does (WM_CLOSE) and
+# waits for the program to end.
+dlg_close() {
+    x_close_window "$DLG_WID" || e2e_fail "$1: could not focus the dialog"
+    kel_wait_exit "$1" 20 || e2e_fail "$1: the program did not end within 20 s of the close"
+    e2e_pass_check "$1: closing ended the program"
+}
