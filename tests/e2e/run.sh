@@ -1,0 +1,154 @@
+#!/bin/bash
+# Runs the end-to-end scenarios (tests/e2e/scenarios/*.sh) against the real
+# program under Wine, each in its own process with its own copy of a Wine
+# prefix booted once for this run and its own Xvfb display.
+#
+#   tests/e2e/run.sh [PATTERN...]
+#
+# PATTERN: a scenario name or part of one (grep -E); no pattern runs them all.
+# Environment:
+#   KEL_SCR              the program under test (default dist/kel.scr)
+#   E2E_RESULTS          where logs and screenshots of each scenario are kept
+#                        (default $BUILD_ROOT/e2e-results, BUILD_ROOT=build)
+#   E2E_SCENARIO_TIMEOUT seconds one scenario may take in all (default 240)
+#   E2E_KEEP=1           keep the run's temporary directory (prefixes included)
+#   KEL_WINE             the wine loader to use instead of the automatic choice
+#   E2E_SCENARIO_DIR     run the scenarios of another folder (default scenarios/)
+#
+# Prints PASS/FAIL/SKIP per scenario and ends with "N passed, N failed".
+# Exit status: 0 when nothing failed.
+set -uo pipefail
+
+HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+# shellcheck source=lib.sh
+. "$HERE/lib.sh"
+
+REPO="$E2E_REPO"
+BUILD_ROOT="${BUILD_ROOT:-$REPO/build}"
+KEL_SCR="${KEL_SCR:-$REPO/dist/kel.scr}"
+case "$KEL_SCR" in /*) ;; *) KEL_SCR="$PWD/$KEL_SCR" ;; esac
+export KEL_SCR
+E2E_RESULTS="${E2E_RESULTS:-$BUILD_ROOT/e2e-results}"
+TIMEOUT="${E2E_SCENARIO_TIMEOUT:-240}"
+
+if [ ! -f "$KEL_SCR" ]; then
+    echo "e2e: no program at $KEL_SCR (run scripts/build first)" >&2
+    echo "0 passed, 1 failed"
+    exit 1
+fi
+
+# The scenarios to run, in name order.
+SCENARIO_DIR="${E2E_SCENARIO_DIR:-$HERE/scenarios}"
+mapfile -t all < <(ls "$SCENARIO_DIR"/*.sh 2>/dev/null | sort)
+selected=()
+for f in "${all[@]}"; do
+    name="$(basename "$f" .sh)"
+    if [ $# -eq 0 ]; then
+        selected+=("$f")
+    else
+        for pat in "$@"; do
+            if echo "$name" | grep -qE -- "$pat"; then selected+=("$f"); break; fi
+        done
+    fi
+done
+if [ ${#selected[@]} -eq 0 ]; then
+    echo "e2e: no scenario matches: $*" >&2
+    echo "0 passed, 1 failed"
+    exit 1
+fi
+
+if ! e2e_choose_wine; then
+    echo "0 passed, 1 failed"
+    exit 1
+fi
+
+RUN_DIR="$(mktemp -d "${TMPDIR:-/tmp}/kel-e2e.XXXXXX")"
+export E2E_RUN_DIR="$RUN_DIR"
+export E2E_BIN="$RUN_DIR/bin"
+export E2E_TEMPLATE="$RUN_DIR/template"
+
+current_work=""
+boot_dir="$RUN_DIR/boot"
+
+# Whatever happens to this script, nothing it started stays behind.
+cleanup_run() {
+    if [ -n "$current_work" ]; then
+        e2e_stop_wine "$current_work/prefix"
+        e2e_stop_xvfb "$current_work"
+    fi
+    e2e_stop_wine "$E2E_TEMPLATE"
+    e2e_stop_xvfb "$boot_dir"
+    if [ "${E2E_KEEP:-0}" != 1 ]; then rm -rf "$RUN_DIR"; fi
+}
+trap cleanup_run EXIT
+trap 'exit 1' INT TERM HUP
+
+echo "e2e: program $KEL_SCR ($(e2e_pe_machine "$KEL_SCR")), loader $E2E_WINE"
+
+mkdir -p "$E2E_BIN" "$boot_dir"
+if ! cc -O1 -o "$E2E_BIN/cursor_probe" "$HERE/tools/cursor_probe.c" -lX11 -lXfixes; then
+    echo "e2e: cannot build the pointer probe" >&2
+    echo "0 passed, 1 failed"
+    exit 1
+fi
+
+# One booted prefix for the whole run; every scenario copies it.
+start_ns=$(e2e_now_ns)
+if ! (e2e_start_xvfb "$boot_dir" && e2e_make_template "$E2E_TEMPLATE"); then
+    echo "e2e: could not prepare the Wine prefix" >&2
+    cat "$E2E_TEMPLATE.boot.log" 2>/dev/null | tail -20 >&2
+    echo "0 passed, 1 failed"
+    exit 1
+fi
+e2e_stop_wine "$E2E_TEMPLATE"
+e2e_stop_xvfb "$boot_dir"
+echo "e2e: Wine prefix booted in $(( $(e2e_ms_since "$start_ns") / 1000 )) s"
+
+rm -rf "$E2E_RESULTS"
+mkdir -p "$E2E_RESULTS"
+
+passed=0; failed=0; skipped=0
+failed_names=()
+for f in "${selected[@]}"; do
+    name="$(basename "$f" .sh)"
+    current_work="$RUN_DIR/$name"
+    mkdir -p "$current_work"
+    t0=$(e2e_now_ns)
+    E2E_WORK="$current_work" E2E_NAME="$name" \
+        timeout -k 10 "$TIMEOUT" bash "$f" >"$current_work/log" 2>&1 </dev/null
+    rc=$?
+    # Backstop for a scenario that was killed before its own trap ran.
+    e2e_stop_wine "$current_work/prefix"
+    e2e_stop_xvfb "$current_work"
+    secs=$(( $(e2e_ms_since "$t0") / 1000 ))
+    if [ $rc -eq 124 ] || [ $rc -eq 137 ]; then
+        echo "  FAIL: the scenario took longer than ${TIMEOUT} s" >>"$current_work/log"
+    fi
+    # Keep the log and the screenshots; drop the prefix copy.
+    mkdir -p "$E2E_RESULTS/$name"
+    cp "$current_work/log" "$E2E_RESULTS/$name/log"
+    if [ -d "$current_work/shots" ]; then cp -r "$current_work/shots" "$E2E_RESULTS/$name/"; fi
+    for data in kel.ini kel.dat; do
+        if [ -f "$current_work/prefix/drive_c/windows/$data" ]; then
+            cp "$current_work/prefix/drive_c/windows/$data" "$E2E_RESULTS/$name/"
+        fi
+    done
+    if [ "${E2E_KEEP:-0}" != 1 ]; then rm -rf "$current_work"; fi
+    current_work=""
+    case $rc in
+        0)  passed=$((passed + 1)); echo "PASS $name (${secs} s)" ;;
+        77) skipped=$((skipped + 1)); echo "SKIP $name: $(grep -m1 'SKIP:' "$E2E_RESULTS/$name/log" | sed 's/.*SKIP: //')" ;;
+        *)  failed=$((failed + 1)); failed_names+=("$name")
+            echo "FAIL $name (${secs} s, exit $rc)"
+            sed 's/^/    /' "$E2E_RESULTS/$name/log"
+            ;;
+    esac
+done
+
+echo "e2e: logs and screenshots in $E2E_RESULTS"
+if [ $skipped -gt 0 ]; then
+    echo "$passed passed, $failed failed, $skipped skipped"
+else
+    echo "$passed passed, $failed failed"
+fi
+[ $failed -eq 0 ]

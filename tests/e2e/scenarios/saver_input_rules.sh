@@ -1,0 +1,35 @@
+#!/bin/bash
+# What we test: before the first tick (one second after the window opens) a
+# mouse movement and a key press do nothing; once the first tick has begun a
+# mouse movement ends the saver, and so does a key press.
+. "$(dirname "$0")/../lib.sh"
+e2e_begin
+
+sjis_write "$KEL_INI" "[View]" "ViewMode=0" "[Mode]" "Sound=0" "Speak=0" "OneShot=0" "[StartUp]" "Frase_No=0"
+
+# ends_after_armed LABEL INPUT... — starts the saver, sends early input,
+# waits past the first tick, checks it still runs, then sends INPUT.
+ends_after_armed() {
+    local label="$1"; shift
+    x_move 100 100
+    kel_start "$label" /s
+    local wid
+    wid=$(x_wait_window Form1 20) || e2e_fail "$label: no Form1 window within 20 s"
+    local t0; t0=$(e2e_now_ns)
+    x_move 300 300
+    xdotool key --window "$wid" space 2>/dev/null || x_key space
+    local early_ms; early_ms=$(e2e_ms_since "$t0")
+    # The rule is about input before the first tick; input sent later would
+    # prove nothing.
+    [ "$early_ms" -lt 700 ] || e2e_fail "$label: the early input took ${early_ms} ms to send; too late to test"
+    sleep 2.5
+    kel_running "$label" || e2e_fail "$label: a mouse move and a key before the first tick ended the saver"
+    e2e_pass_check "$label: early move and key ignored (sent within ${early_ms} ms)"
+    "$@"
+    kel_wait_exit "$label" 10 || e2e_fail "$label: '$*' after the first tick did not end the saver within 10 s"
+    e2e_pass_check "$label: '$*' after the first tick ends the saver"
+    x_wait_no_window Form1 5 || e2e_fail "$label: the window stayed after the end"
+}
+
+ends_after_armed mouse x_move 301 300
+ends_after_armed key x_key Escape
