@@ -1,0 +1,88 @@
+# Helpers shared by the data-file scenarios (tests/e2e/scenarios/data_*.sh).
+# Source after lib.sh and e2e_begin.
+
+# The default files as the saver must write them: these exact lines, each in
+# Shift-JIS followed by CR LF.
+DATA_DEFAULT_PHRASES=(
+    "*** 格言・迷言シリーズ ***"
+    "ゴン太、ええかげんにせえよ！"
+    "えぇ～いぃ！"
+    "ミケ子はん、それ言うたらあかんで～"
+    "君、考え改めてもらわなあかんなぁ～"
+    "出直してこ来んかい！！！どあほ！！！"
+    "すんまへん...ポリポリ"
+    "ポン吉どん、また寝坊かいな"
+    "このスカ・ポン・タン"
+    "なぁヨネ次郎、もうちょい気張らんかい！"
+    "こんなんあかんでぇ！！"
+    "またかいなぁ～"
+)
+DATA_DEFAULT_SETTINGS=(
+    "kelシリーズ　格言・迷言セッティングファイル"
+    "(c) kel制作チーム　ご自由にお使いください"
+    ""
+    "[View]"
+    "ViewMode=0"
+    "FontMode=0"
+    ""
+    "[Mode]"
+    "Sound=1"
+    "Speak=1"
+    ""
+    "[StartUp]"
+    "Frase_No=0"
+)
+
+# data_build_probe — builds tests/e2e/tools/window_texts.c for the same
+# machine as the program under test into $E2E_WORK/window_texts.exe.
+data_build_probe() {
+    local cc
+    case "$(e2e_pe_machine "$KEL_SCR")" in
+        amd64) cc=x86_64-w64-mingw32-gcc ;;
+        *) cc=i686-w64-mingw32-gcc ;;
+    esac
+    command -v "$cc" >/dev/null || e2e_skip "no $cc to build the message box probe"
+    "$cc" -O1 -o "$E2E_WORK/window_texts.exe" "$E2E_LIB_DIR/tools/window_texts.c" \
+        || e2e_fail "cannot build the message box probe"
+}
+
+# data_report_texts [--close] — the texts of the program's message boxes,
+# one per line; returns 1 when there is none.
+data_report_texts() {
+    timeout 20 "$E2E_WINE" "$E2E_WORK/window_texts.exe" "$@" 2>/dev/null
+}
+
+# data_outcome NAME SECONDS — waits until the instance either shows its
+# saver window ("runs"), shows a message box ("reports", the texts in
+# $E2E_WORK/NAME.report) or ends without either ("ended"); prints which, or
+# "nothing" when the time ran out.
+data_outcome() {
+    local name="$1" seconds="$2"
+    local deadline=$(( $(e2e_now_ns) + seconds * 1000000000 ))
+    while [ "$(e2e_now_ns)" -lt "$deadline" ]; do
+        if [ -n "$(x_windows Form1)" ]; then echo runs; return; fi
+        if data_report_texts >"$E2E_WORK/$name.report"; then echo reports; return; fi
+        if kel_exited "$name"; then echo ended; return; fi
+        sleep 0.2
+    done
+    echo nothing
+}
+
+# data_report_has NAME TEXT... — every TEXT occurs in the report's texts.
+data_report_has() {
+    local name="$1"; shift
+    local t
+    for t in "$@"; do
+        grep -qF -- "$t" "$E2E_WORK/$name.report" \
+            || e2e_fail "$name: the report does not mention '$t': $(tr '\n' '|' <"$E2E_WORK/$name.report")"
+    done
+    e2e_pass_check "$name: the report names $*"
+}
+
+# data_close_report NAME — presses OK on the report; the program must then
+# end within 15 s.
+data_close_report() {
+    data_report_texts --close >/dev/null || e2e_fail "$1: no report to close"
+    kel_wait_exit "$1" 15 || e2e_fail "$1: still running 15 s after its report was closed"
+    e2e_pass_check "$1: ended after its report"
+}
