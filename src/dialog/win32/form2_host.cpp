@@ -43,23 +43,6 @@ int ScreenDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
-// Windows refuses to replace a read-only file, and the save then fails with
-// the old file intact; Wine's MoveFileEx replaces it regardless. Asking first
-// gives the same refusal everywhere.
-class PhraseFiles : public win32::Win32Files {
-public:
-    void ReplaceAll(const std::string& path, const std::string& bytes) override {
-        const DWORD attributes = ::GetFileAttributesA(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES &&
-            (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-            throw KelError(ErrorKind::AccessDenied, "writing the file " + path,
-                           "the file is read-only",
-                           win32::SystemErrorText(ERROR_ACCESS_DENIED));
-        }
-        win32::Win32Files::ReplaceAll(path, bytes);
-    }
-};
-
 // A real control behind one of the dialog's control models.
 class HwndView : public ControlView {
 public:
@@ -181,7 +164,7 @@ private:
     std::array<HwndView, 18> plainViews_;
     AutoSizeLabelView label1View_;
     std::array<HwndView*, 18> views_{};
-    PhraseFiles files_;
+    win32::Win32Files files_;
     win32::Win32Profile profile_;
     win32::Win32Codec codec_;
     DialogPlatform platform_;

@@ -132,6 +132,14 @@ void Win32Files::WriteAll(const std::string& path, const std::string& bytes) {
 // as it was.
 void Win32Files::ReplaceAll(const std::string& path, const std::string& bytes) {
     const std::string operation = "writing the file " + path;
+    // Windows refuses to replace a read-only file (the save then fails with the
+    // old file intact); Wine's MoveFileEx replaces it regardless. Asking first
+    // gives the same refusal everywhere, before anything is written.
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        throw KelError(ErrorKind::AccessDenied, operation, "the file is read-only",
+                       SystemErrorText(ERROR_ACCESS_DENIED));
+    }
     const std::string temp = path + ".new";
     {
         File file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
