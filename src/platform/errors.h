@@ -22,7 +22,9 @@ enum class ErrorKind {
     Io,
 };
 
-// What the report calls each kind, in plain words.
+// What the report calls each kind, in plain words: a Japanese headline, and
+// the technical name that the lines under it use.
+const char* ErrorKindHeadline(ErrorKind kind);
 const char* ErrorKindText(ErrorKind kind);
 
 class KelError : public std::runtime_error {
