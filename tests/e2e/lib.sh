@@ -51,15 +51,15 @@ e2e_expect_eq() {
 
 # ---------------------------------------------------------------- waiting
 
-# e2e_wait_until SECONDS command args...  — polls every 0.1 s until the
-# command succeeds (returns 0) or the deadline passes (returns 1).
+# e2e_wait_until SECONDS command args...  — polls every 0.1 s (E2E_POLL)
+# until the command succeeds (returns 0) or the deadline passes (returns 1).
 e2e_wait_until() {
     local seconds="$1"; shift
     local deadline=$(( $(date +%s%N) + ${seconds%.*} * 1000000000 ))
     while :; do
         if "$@"; then return 0; fi
         [ "$(date +%s%N)" -lt "$deadline" ] || return 1
-        sleep 0.1
+        sleep "${E2E_POLL:-0.1}"
     done
 }
 
