@@ -1,0 +1,47 @@
+/* The least a full-screen window program can be: one topmost popup covering
+ * the screen, black, that ends the process on its first input (a click, a
+ * key, or a mouse movement to a new position), as the saver does. The bench
+ * compares the saver's reaction time and memory with this. */
+#include <windows.h>
+
+static POINT last;
+
+static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_MOUSEMOVE: {
+        POINT at = {(short)LOWORD(lp), (short)HIWORD(lp)};
+        ClientToScreen(hwnd, &at);
+        if (at.x == last.x && at.y == last.y) return 0;
+        ExitProcess(0);
+    }
+    case WM_LBUTTONDOWN:
+    case WM_KEYDOWN:
+        ExitProcess(0);
+    case WM_ERASEBKGND: {
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        FillRect((HDC)wp, &rc, (HBRUSH)GetStockObject(BLACK_BRUSH));
+        return 1;
+    }
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+int WINAPI wWinMain(HINSTANCE inst, HINSTANCE prev, PWSTR cmd, int show) {
+    WNDCLASSW wc = {0};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = inst;
+    wc.lpszClassName = L"benchMinimal";
+    RegisterClassW(&wc);
+    GetCursorPos(&last);
+    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, L"benchMinimal", L"bench-minimal", WS_POPUP, 0, 0,
+                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                NULL, NULL, inst, NULL);
+    ShowWindow(hwnd, SW_SHOW);
+    MSG msg;
+    while (GetMessageW(&msg, NULL, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}
