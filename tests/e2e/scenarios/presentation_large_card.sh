@@ -1,0 +1,46 @@
+#!/bin/bash
+# What we test: with the large display size (FontMode 0) the title card's
+# characters are fitted to the screen height: one character nearly as tall
+# as the 768-pixel screen but not taller, centred; the whole saying that
+# follows still starts at 72 points and is far smaller.
+. "$(dirname "$0")/../lib.sh"
+e2e_begin
+
+sjis_write "$KEL_INI" "[View]" "ViewMode=0" "FontMode=0" "[Mode]" "Sound=0" "Speak=0" \
+    "OneShot=1" "[StartUp]" "Frase_No=1"
+sjis_write "$KEL_DAT" "*** 大きな札 ***" "山川草木花鳥"
+
+x_move 1000 20
+kel_start saver /s
+x_wait_window Form1 20 >/dev/null || e2e_fail "no Form1 window within 20 s"
+
+# Screenshots until the one-shot run ends by itself; sorted afterwards.
+shots=()
+deadline=$(( $(date +%s) + 30 ))
+i=0
+while kel_running saver && [ "$(date +%s)" -lt "$deadline" ]; do
+    i=$((i + 1))
+    shot=$(x_screenshot "large-$i") || break
+    shots+=("$shot")
+done
+kel_wait_exit saver 10 || e2e_fail "the one-shot run did not end by itself"
+e2e_log "took $i screenshots"
+
+card="" saying=""
+for shot in "${shots[@]}"; do
+    box=$(img_bright_bbox "$shot")
+    [ -n "$box" ] || continue
+    read -r w h x y <<<"$box"
+    if [ "$h" -gt 300 ] && [ -z "$card" ]; then card="$box"; fi
+    if [ "$w" -gt 300 ] && [ "$h" -lt 150 ]; then saying="$box"; fi
+done
+[ -n "$card" ] || e2e_fail "never saw a large title card"
+read -r w h x y <<<"$card"
+[ "$h" -lt 768 ] && [ "$h" -ge 450 ] || e2e_fail "card: $h px tall, expected most of the 768-pixel screen"
+off=$(( 2 * x + w - 1024 )); off=${off#-}
+[ $(( off / 2 )) -le 40 ] || e2e_fail "card: not centred horizontally (box $card)"
+off=$(( 2 * y + h - 768 )); off=${off#-}
+[ $(( off / 2 )) -le 80 ] || e2e_fail "card: not centred vertically (box $card)"
+e2e_pass_check "card: one character $w x $h px, centred (box $card)"
+[ -n "$saying" ] || e2e_fail "never saw the whole saying at its own size"
+e2e_pass_check "saying: back at 72 points and below (box $saying)"
