@@ -6,9 +6,27 @@
 
 namespace kel::win32 {
 
-GdiLabel::GdiLabel(std::wstring face, int dpi, std::function<void()> changed)
+GdiLabel::GdiLabel(std::wstring face, int dpi, std::function<void(const RECT&)> changed)
     : face_(std::move(face)), dpi_(dpi), changed_(std::move(changed)) {
     SetFontSize(72.0f);
+}
+
+template <typename Change>
+void GdiLabel::Update(Change change) {
+    const bool wasShown = visible_ && !caption_.empty();
+    const RECT before = PixelBounds();
+    change();
+    if (wasShown) changed_(before);
+    if (visible_ && !caption_.empty()) changed_(PixelBounds());
+}
+
+RECT GdiLabel::PixelBounds() const {
+    const int x = static_cast<int>(std::floor(left_ / TwipsPerPixel() + 0.5f));
+    const int y = static_cast<int>(std::floor(top_ / TwipsPerPixel() + 0.5f));
+    // Glyphs may overhang their advance a little (italic-like strokes, wide
+    // kana at huge sizes): a margin of a quarter of the height covers that.
+    const int margin = extentY_ / 4 + 1;
+    return RECT{x - margin, y - margin, x + extentX_ + margin, y + extentY_ + margin};
 }
 
 // A size of s points makes a font of round(s x DPI / 72) pixels; the label
@@ -29,10 +47,11 @@ void GdiLabel::SetFontSize(float points) {
         throw KelError(ErrorKind::InvalidValue, "creating a font",
                        "size " + std::to_string(points) + " points");
     }
-    font_.reset(font);
-    pixelHeight_ = height;
-    Measure();
-    if (visible_) changed_();
+    Update([&] {
+        font_.reset(font);
+        pixelHeight_ = height;
+        Measure();
+    });
 }
 
 float GdiLabel::FontSize() const {
@@ -41,19 +60,18 @@ float GdiLabel::FontSize() const {
 
 void GdiLabel::SetCaption(const std::u16string& caption) {
     if (caption == caption_) return;
-    caption_ = caption;
-    Measure();
-    if (visible_) changed_();
+    Update([&] {
+        caption_ = caption;
+        Measure();
+    });
 }
 
 void GdiLabel::SetLeft(float twips) {
-    left_ = twips;
-    if (visible_) changed_();
+    Update([&] { left_ = twips; });
 }
 
 void GdiLabel::SetTop(float twips) {
-    top_ = twips;
-    if (visible_) changed_();
+    Update([&] { top_ = twips; });
 }
 
 float GdiLabel::Width() const { return static_cast<float>(extentX_) * TwipsPerPixel(); }
@@ -61,13 +79,11 @@ float GdiLabel::Height() const { return static_cast<float>(extentY_) * TwipsPerP
 
 void GdiLabel::SetVisible(bool visible) {
     if (visible == visible_) return;
-    visible_ = visible;
-    changed_();
+    Update([&] { visible_ = visible; });
 }
 
 void GdiLabel::SetForeColor(std::uint32_t colour) {
-    colour_ = static_cast<COLORREF>(colour & 0xFFFFFF);
-    if (visible_) changed_();
+    Update([&] { colour_ = static_cast<COLORREF>(colour & 0xFFFFFF); });
 }
 
 // The label is one line high even with an empty caption.

@@ -14,9 +14,10 @@ namespace kel::win32 {
 
 class GdiLabel : public Label {
 public:
-    // `face` in UTF-16; `dpi` of the screen; `changed` is called whenever what
-    // the label shows may have changed (its window invalidates itself).
-    GdiLabel(std::wstring face, int dpi, std::function<void()> changed);
+    // `face` in UTF-16; `dpi` of the screen; `changed` is called with the
+    // window pixels that need painting again whenever what the label shows
+    // changes (the bounds it had and the bounds it has now).
+    GdiLabel(std::wstring face, int dpi, std::function<void(const RECT&)> changed);
 
     void SetCaption(const std::u16string& caption) override;
     std::u16string Caption() const override { return caption_; }
@@ -35,12 +36,16 @@ public:
     void Paint(HDC dc) const;
 
 private:
+    // Runs a change and asks for the pixels it touched to be painted again.
+    template <typename Change>
+    void Update(Change change);
+    RECT PixelBounds() const;
     void Measure();
     float TwipsPerPixel() const { return 1440.0f / static_cast<float>(dpi_); }
 
     std::wstring face_;
     int dpi_;
-    std::function<void()> changed_;
+    std::function<void(const RECT&)> changed_;
     std::u16string caption_;
     int pixelHeight_ = 0;
     OwnedFont font_;

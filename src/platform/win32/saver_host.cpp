@@ -33,8 +33,8 @@ class SaverHost : public SaverWindow {
 public:
     SaverHost()
         : dpi_(ScreenDpi()),
-          label1_(kLabelFace, dpi_, [this] { Invalidate(); }),
-          label2_(kLabelFace, dpi_, [this] { Invalidate(); }),
+          label1_(kLabelFace, dpi_, [this](const RECT& pixels) { Invalidate(&pixels); }),
+          label2_(kLabelFace, dpi_, [this](const RECT& pixels) { Invalidate(&pixels); }),
           platform_{label1_, label2_, *this, sound_, speaker_, files_, profile_, codec_, process_},
           form_(platform_) {}
 
@@ -60,8 +60,9 @@ private:
     void OnPaint();
     void OnMouseMove(LPARAM lp);
     void CloseFromSystem();
-    void Invalidate() {
-        if (hwnd_) ::InvalidateRect(hwnd_, nullptr, FALSE);
+    // Marks window pixels for the next paint (all of them for nullptr).
+    void Invalidate(const RECT* pixels) {
+        if (hwnd_) ::InvalidateRect(hwnd_, pixels, FALSE);
     }
     int ToPixels(float twips) const {
         return static_cast<int>(twips * static_cast<float>(dpi_) / 1440.0f + 0.5f);
@@ -81,10 +82,6 @@ private:
 
     COLORREF background_ = RGB(0, 0, 0);
     OwnedBrush backgroundBrush_;
-    OwnedDc backDc_;
-    OwnedBitmap backBitmap_;
-    HGDIOBJ backDcOldBitmap_ = nullptr;
-    int backWidth_ = 0, backHeight_ = 0;
     POINT lastPointer_{};
     bool unloading_ = false;
 };
@@ -118,7 +115,7 @@ void SaverHost::SetBackColor(std::uint32_t colour) {
     if (next == background_ && backgroundBrush_) return;
     background_ = next;
     backgroundBrush_.reset(::CreateSolidBrush(background_));
-    Invalidate();
+    Invalidate(nullptr);
 }
 
 void SaverHost::SetLeftTop(float leftTwips, float topTwips) {
@@ -150,15 +147,15 @@ void SaverHost::MakeTopmost() {
     ::SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-// The window's QueryUnload runs first; the window is then taken off the
-// screen. The caller ends the process right afterwards, so nothing is
-// destroyed from inside a message that was sent to the window.
+// The window's QueryUnload runs; the caller ends the process right
+// afterwards, which takes the window away with it. Nothing is destroyed or
+// hidden from inside a message that was sent to the window: hiding it first
+// would only delay the end (by seconds under Wine without a window manager).
 void SaverHost::Unload() {
     if (unloading_) return;
     unloading_ = true;
     ::KillTimer(hwnd_, kTimerId);
     form_.QueryUnload();
-    ::ShowWindow(hwnd_, SW_HIDE);
 }
 
 float SaverHost::ScreenWidthTwips() const {
@@ -264,26 +261,15 @@ void SaverHost::CloseFromSystem() {
     process_.EndProgram();
 }
 
-// Painted off screen and copied in one piece, so a character never flickers.
+// Paints only what was invalidated: the background, then the labels on it.
+// Every change of a label happens while it is hidden or comes with the
+// rectangle it covered, so a character is never drawn half-placed.
 void SaverHost::OnPaint() {
     PaintScope paint(hwnd_);
-    RECT client{};
-    ::GetClientRect(hwnd_, &client);
-    const int width = client.right, height = client.bottom;
-    if (width <= 0 || height <= 0) return;
-    if (!backDc_ || width != backWidth_ || height != backHeight_) {
-        if (backDc_ && backDcOldBitmap_) ::SelectObject(backDc_.get(), backDcOldBitmap_);
-        backBitmap_.reset(::CreateCompatibleBitmap(paint.dc(), width, height));
-        if (!backDc_) backDc_.reset(::CreateCompatibleDC(paint.dc()));
-        backDcOldBitmap_ = ::SelectObject(backDc_.get(), backBitmap_.get());
-        backWidth_ = width;
-        backHeight_ = height;
-    }
     if (!backgroundBrush_) backgroundBrush_.reset(::CreateSolidBrush(background_));
-    ::FillRect(backDc_.get(), &client, backgroundBrush_.get());
-    label2_.Paint(backDc_.get());
-    label1_.Paint(backDc_.get());
-    ::BitBlt(paint.dc(), 0, 0, width, height, backDc_.get(), 0, 0, SRCCOPY);
+    ::FillRect(paint.dc(), &paint.rect(), backgroundBrush_.get());
+    label2_.Paint(paint.dc());
+    label1_.Paint(paint.dc());
 }
 
 }  // namespace
