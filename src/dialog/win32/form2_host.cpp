@@ -5,7 +5,6 @@
 #include "dialog/win32/form2_host.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <array>
 #include <string>
@@ -222,8 +221,8 @@ RECT Form2Host::OuterRect() const {
 
 void Form2Host::Create() {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    INITCOMMONCONTROLSEX common = {sizeof common, ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&common);
+    // No InitCommonControlsEx: with the dialog's activation context active,
+    // the system loads common controls 6 for the standard classes by itself.
 
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
@@ -434,7 +433,42 @@ LRESULT Form2Host::OnCtlColorStatic(HDC dc, HWND control) {
 
 }  // namespace
 
+namespace {
+
+// The dialog's controls take the visual styles of common controls 6 from a
+// manifest of their own, activated here only: the saver, which has no
+// controls, then never loads the common controls at all.
+class VisualStylesScope {
+public:
+    VisualStylesScope() {
+        ACTCTXW context = {};
+        context.cbSize = sizeof context;
+        context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        context.hModule = ::GetModuleHandleW(nullptr);
+        context.lpResourceName = MAKEINTRESOURCEW(IDR_KEL_CONTROLS_MANIFEST);
+        handle_ = ::CreateActCtxW(&context);
+        if (handle_ != INVALID_HANDLE_VALUE && !::ActivateActCtx(handle_, &cookie_)) {
+            ::ReleaseActCtx(handle_);
+            handle_ = INVALID_HANDLE_VALUE;
+        }
+    }
+    ~VisualStylesScope() {
+        if (handle_ == INVALID_HANDLE_VALUE) return;
+        ::DeactivateActCtx(0, cookie_);
+        ::ReleaseActCtx(handle_);
+    }
+    VisualStylesScope(const VisualStylesScope&) = delete;
+    VisualStylesScope& operator=(const VisualStylesScope&) = delete;
+
+private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    ULONG_PTR cookie_ = 0;
+};
+
+}  // namespace
+
 int RunSettingsDialog() {
+    VisualStylesScope styles;
     Form2Host host;
     host.Create();
     return host.Run();
