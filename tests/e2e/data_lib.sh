@@ -1,37 +1,9 @@
 # Helpers shared by the data-file scenarios (tests/e2e/scenarios/data_*.sh).
 # Source after lib.sh and e2e_begin.
 
-# The default files as the saver must write them: these exact lines, each in
-# Shift-JIS followed by CR LF.
-DATA_DEFAULT_PHRASES=(
-    "*** 格言・迷言シリーズ ***"
-    "ゴン太、ええかげんにせえよ！"
-    "えぇ～いぃ！"
-    "ミケ子はん、それ言うたらあかんで～"
-    "君、考え改めてもらわなあかんなぁ～"
-    "出直してこ来んかい！！！どあほ！！！"
-    "すんまへん...ポリポリ"
-    "ポン吉どん、また寝坊かいな"
-    "このスカ・ポン・タン"
-    "なぁヨネ次郎、もうちょい気張らんかい！"
-    "こんなんあかんでぇ！！"
-    "またかいなぁ～"
-)
-DATA_DEFAULT_SETTINGS=(
-    "kelシリーズ　格言・迷言セッティングファイル"
-    "(c) kel制作チーム　ご自由にお使いください"
-    ""
-    "[View]"
-    "ViewMode=0"
-    "FontMode=0"
-    ""
-    "[Mode]"
-    "Sound=1"
-    "Speak=1"
-    ""
-    "[StartUp]"
-    "Frase_No=0"
-)
+# The default files as the saver must write them (lib.sh).
+DATA_DEFAULT_PHRASES=("${KEL_DEFAULT_PHRASES[@]}")
+DATA_DEFAULT_SETTINGS=("${KEL_DEFAULT_SETTINGS[@]}")
 
 # data_build_probe — builds tests/e2e/tools/window_texts.c for the same
 # machine as the program under test into $E2E_WORK/window_texts.exe.

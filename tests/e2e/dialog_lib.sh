@@ -6,36 +6,9 @@
 
 DLG_TITLE="メッセージエディター"
 
-# The default files, as the saver writes them.
-DLG_DEFAULT_PHRASES=(
-    "*** 格言・迷言シリーズ ***"
-    "ゴン太、ええかげんにせえよ！"
-    "えぇ～いぃ！"
-    "ミケ子はん、それ言うたらあかんで～"
-    "君、考え改めてもらわなあかんなぁ～"
-    "出直してこ来んかい！！！どあほ！！！"
-    "すんまへん...ポリポリ"
-    "ポン吉どん、また寝坊かいな"
-    "このスカ・ポン・タン"
-    "なぁヨネ次郎、もうちょい気張らんかい！"
-    "こんなんあかんでぇ！！"
-    "またかいなぁ～"
-)
-DLG_DEFAULT_SETTINGS=(
-    "kelシリーズ　格言・迷言セッティングファイル"
-    "(c) kel制作チーム　ご自由にお使いください"
-    ""
-    "[View]"
-    "ViewMode=0"
-    "FontMode=0"
-    ""
-    "[Mode]"
-    "Sound=1"
-    "Speak=1"
-    ""
-    "[StartUp]"
-    "Frase_No=0"
-)
+# The default files, as the saver writes them (lib.sh).
+DLG_DEFAULT_PHRASES=("${KEL_DEFAULT_PHRASES[@]}")
+DLG_DEFAULT_SETTINGS=("${KEL_DEFAULT_SETTINGS[@]}")
 
 # Control places on the client area, in twips: "left top width height".
 declare -A DLG_TWIPS=(

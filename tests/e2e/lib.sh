@@ -377,6 +377,38 @@ img_bright_bbox() {
 
 # ---------------------------------------------------------------- data files
 
+# The default files as the saver writes them: these exact lines, each in
+# Shift-JIS followed by CR LF.
+KEL_DEFAULT_PHRASES=(
+    "*** 格言・迷言シリーズ ***"
+    "ゴン太、ええかげんにせえよ！"
+    "えぇ～いぃ！"
+    "ミケ子はん、それ言うたらあかんで～"
+    "君、考え改めてもらわなあかんなぁ～"
+    "出直してこ来んかい！！！どあほ！！！"
+    "すんまへん...ポリポリ"
+    "ポン吉どん、また寝坊かいな"
+    "このスカ・ポン・タン"
+    "なぁヨネ次郎、もうちょい気張らんかい！"
+    "こんなんあかんでぇ！！"
+    "またかいなぁ～"
+)
+KEL_DEFAULT_SETTINGS=(
+    "kelシリーズ　格言・迷言セッティングファイル"
+    "(c) kel制作チーム　ご自由にお使いください"
+    ""
+    "[View]"
+    "ViewMode=0"
+    "FontMode=0"
+    ""
+    "[Mode]"
+    "Sound=1"
+    "Speak=1"
+    ""
+    "[StartUp]"
+    "Frase_No=0"
+)
+
 # sjis_write FILE LINE... — writes the lines in Shift-JIS (code page 932),
 # each ended by CR LF. No lines: an empty file.
 sjis_write() {
