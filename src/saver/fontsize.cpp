@@ -24,16 +24,17 @@ void Form1::FontsizeSet() {
         while (!(screenHeight > label1.Height())) {
             label1.SetVisible(false);
             const float sizeBefore = label1.FontSize();
-            const float heightBefore = label1.Height();
-            // The floor: the smallest size the font engine accepts, or the size
-            // below which the label no longer gets any smaller.
+            // The floor: the smallest size the font engine accepts, or a size
+            // the engine renders no smaller than the one before. (A single
+            // step whose height does not shrink is no floor: font heights are
+            // rounded, and the next step shrinks again.)
             try {
                 label1.SetFontSize(sizeBefore - kHeightFitStepPoints);
             } catch (const KelError& error) {
                 if (error.kind() != ErrorKind::InvalidValue) throw;
                 break;
             }
-            if (!(label1.FontSize() < sizeBefore) || !(label1.Height() < heightBefore)) break;
+            if (!(label1.FontSize() < sizeBefore)) break;
         }
     }
 

@@ -62,7 +62,9 @@ float FakeLabel::Width() const {
     return units * emWidthPerPoint * size_;
 }
 
-float FakeLabel::Height() const { return lineHeightPerPoint * size_; }
+float FakeLabel::Height() const {
+    return heightForSize ? heightForSize(size_) : lineHeightPerPoint * size_;
+}
 
 void FakeLabel::SetVisible(bool visible) {
     visible_ = visible;

@@ -58,6 +58,9 @@ public:
     float lineHeightPerPoint = 24.0f;
     float sizeQuantum = 0.0f;
     float minimumPoints = 1.0f;
+    // When set, the line height in twips for a reported size (a font whose
+    // heights are rounded can keep one height over two sizes).
+    std::function<float(float points)> heightForSize;
     bool logGeometry = false;  // also log left/top/size changes
 
 private:

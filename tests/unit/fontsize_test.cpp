@@ -5,6 +5,8 @@
 // or stops shrinking; no pumping.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <sstream>
 #include <string>
 
@@ -89,6 +91,15 @@ TEST_F(DisplaySize, FloorWhereTheLabelStopsShrinking) {
     form.FontsizeSet();
     EXPECT_EQ(form.CardSize, 700);
     EXPECT_EQ(SizesTried().size(), 2u);
+}
+
+TEST_F(DisplaySize, AHeightThatStallsForOneStepIsNoFloor) {
+    // Heights rounded to even point sizes: 700 and 699 are equally tall.
+    label1.heightForSize = [](float points) { return 48.0f * std::ceil(points / 2.0f); };
+    form.FontMode = 0;
+    window.screenHeight = 11520.0f;  // 48 x 240: fits from 478 points down
+    form.FontsizeSet();
+    EXPECT_EQ(form.CardSize, 478);
 }
 
 }  // namespace

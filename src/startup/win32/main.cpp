@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <string>
 
 #include "dialog/win32/form2_host.h"
