@@ -96,7 +96,10 @@ void Form2::MsgRead() {
         // The dialog never creates the file; say which one is missing and
         // how it comes into being.
         throw KelError(error.kind(), "opening the settings dialog",
-                       "The phrase file " + MsgPath +
+                       "フレーズファイル " + MsgPath +
+                           " がありません。スクリーンセーバーを一度動かすと作られます。"
+                           "そのあとで設定を開き直してください。\n"
+                           "The phrase file " + MsgPath +
                            " is missing. The screen saver creates it the first time it "
                            "runs: run the screen saver once, then open its settings again.",
                        error.systemText());
