@@ -20,7 +20,7 @@ namespace kel {
 namespace {
 
 std::vector<std::uint8_t> ReadResource(const std::string& name) {
-    std::ifstream in(std::string(KEL_SOURCE_DIR) + "/src/sound/resources/" + name,
+    std::ifstream in(std::string(KEL_SOURCE_DIR) + "/src/sound/" + name,
                      std::ios::binary);
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }

@@ -14,7 +14,7 @@
 #include "platform/errors.h"
 #include "platform/win32/data_win32.h"
 #include "platform/win32/handles.h"
-#include "platform/win32/resource_ids.h"
+#include "resources/resource_ids.h"
 #include "platform/win32/system_win32.h"
 
 namespace kel {

@@ -9,7 +9,7 @@
 #include "dialog/win32/form2_host.h"
 #include "platform/errors.h"
 #include "platform/win32/handles.h"
-#include "platform/win32/saver_host.h"
+#include "saver/win32/saver_host.h"
 #include "platform/win32/system_win32.h"
 #include "startup/switch.h"
 

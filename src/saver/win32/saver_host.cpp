@@ -1,4 +1,4 @@
-#include "platform/win32/saver_host.h"
+#include "saver/win32/saver_host.h"
 
 #include <mmsystem.h>
 #include <objbase.h>
@@ -8,8 +8,8 @@
 #include "platform/win32/data_win32.h"
 #include "platform/win32/gdi_label.h"
 #include "platform/win32/handles.h"
-#include "platform/win32/resource_ids.h"
 #include "platform/win32/system_win32.h"
+#include "resources/resource_ids.h"
 #include "saver/form1.h"
 #include "speech/win32/sapi_speaker.h"
 
