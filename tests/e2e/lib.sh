@@ -71,10 +71,36 @@ e2e_ms_since() { echo $(( ( $(date +%s%N) - $1 ) / 1000000 )); }
 
 # Decides how this host runs Windows programs and checks that the program
 # under test matches. Sets E2E_WINE (the loader to call) and E2E_WINELOADER.
-# A kernel without 32-bit support cannot run wine32; such a host runs the
-# 64-bit build of the program under wine64 instead.
+# The shipped program is 32-bit. A kernel without 32-bit support runs wine32
+# through qemu-i386 registered with binfmt_misc (scripts/install-deps sets
+# that up); only where that is impossible do the scripts fall back to the
+# 64-bit build of the same source under wine64.
 e2e_host_can_run_32bit() {
     [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# True when 32-bit programs run through qemu rather than on the processor.
+# (A binfmt_misc entry for i386 takes precedence over the kernel's own ELF
+# loader, so where it is enabled every 32-bit program is emulated.)
+e2e_32bit_emulated() {
+    [ -f /proc/sys/fs/binfmt_misc/qemu-i386 ] \
+        && head -1 /proc/sys/fs/binfmt_misc/qemu-i386 | grep -qx enabled
+}
+
+# e2e_route [PROGRAM] — how PROGRAM (default $KEL_SCR) runs here, in words:
+# "native 32-bit", "emulated 32-bit (qemu-i386 VERSION)" or "64-bit fallback".
+e2e_route() {
+    local f="${1:-$KEL_SCR}"
+    case "$(e2e_pe_machine "$f")" in
+        amd64) echo "64-bit fallback" ;;
+        i386)
+            if e2e_32bit_emulated; then
+                echo "emulated 32-bit (qemu-i386 $(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null || echo '?'))"
+            else
+                echo "native 32-bit"
+            fi ;;
+        *) echo "unknown" ;;
+    esac
 }
 
 # Prints i386, amd64 or unknown for a PE file.

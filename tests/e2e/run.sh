@@ -83,7 +83,7 @@ cleanup_run() {
 trap cleanup_run EXIT
 trap 'exit 1' INT TERM HUP
 
-echo "e2e: program $KEL_SCR ($(e2e_pe_machine "$KEL_SCR")), loader $E2E_WINE"
+echo "e2e: program $KEL_SCR, route: $(e2e_route "$KEL_SCR"), loader $E2E_WINE"
 
 mkdir -p "$E2E_BIN" "$boot_dir"
 if ! cc -O1 -o "$E2E_BIN/cursor_probe" "$HERE/tools/cursor_probe.c" -lX11 -lXfixes; then
