@@ -11,6 +11,7 @@
 #include "platform/win32/system_win32.h"
 #include "resources/resource_ids.h"
 #include "saver/form1.h"
+#include "saver/win32/cover_windows.h"
 #include "speech/win32/sapi_speaker.h"
 
 namespace kel::win32 {
@@ -40,6 +41,8 @@ public:
 
     void Create();
     Form1& form() { return form_; }
+    // Blacks out the monitors besides the one Form1's window covers.
+    void CoverOtherMonitors() { covers_.Update(hwnd_); }
 
     // SaverWindow
     void SetBackColor(std::uint32_t colour) override;
@@ -79,6 +82,7 @@ private:
     Win32Process process_;
     SaverPlatform platform_;
     Form1 form_;
+    CoverWindows covers_;
 
     COLORREF background_ = RGB(0, 0, 0);
     OwnedBrush backgroundBrush_;
@@ -225,6 +229,9 @@ LRESULT SaverHost::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE:
         OnMouseMove(lp);
         return 0;
+    case WM_DISPLAYCHANGE:
+        covers_.Update(hwnd_);  // a monitor came, went or changed
+        break;
     case WM_SYSCOMMAND:
         // The system would start the saver again on top of itself.
         if ((wp & 0xFFF0) == SC_SCREENSAVE) return 0;
@@ -282,6 +289,7 @@ int RunSaver() {
     static SaverHost host;  // lives until the process ends
     host.Create();
     host.form().Load();
+    host.CoverOtherMonitors();
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);
