@@ -1,5 +1,7 @@
 #include "saver/win32/cover_windows.h"
 
+#include <cstddef>
+
 #include "resources/resource_ids.h"
 #include "saver/monitors.h"
 
@@ -26,22 +28,25 @@ std::vector<ScreenRect> Monitors() {
     return monitors;
 }
 
+void RegisterCoverClass(HINSTANCE instance, WNDPROC wndProc) {
+    WNDCLASSEXW wc = {};
+    if (::GetClassInfoExW(instance, kCoverClass, &wc)) return;
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = wndProc;
+    wc.hInstance = instance;
+    wc.hCursor = ::LoadCursorW(instance, MAKEINTRESOURCEW(IDC_KEL_BLANK));
+    // The default painting fills every invalid part with this brush and
+    // draws nothing else.
+    wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = kCoverClass;
+    ::RegisterClassExW(&wc);
+}
+
 }  // namespace
 
 void CoverWindows::Update(HWND form1) {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc = {};
-    if (!::GetClassInfoExW(instance, kCoverClass, &wc)) {
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = instance;
-        wc.hCursor = ::LoadCursorW(instance, MAKEINTRESOURCEW(IDC_KEL_BLANK));
-        // The default painting fills every invalid part with this brush and
-        // draws nothing else.
-        wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
-        wc.lpszClassName = kCoverClass;
-        ::RegisterClassExW(&wc);
-    }
+    RegisterCoverClass(instance, WndProc);
 
     RECT f;
     ::GetWindowRect(form1, &f);
@@ -73,9 +78,12 @@ void CoverWindows::Update(HWND form1) {
 LRESULT CALLBACK CoverWindows::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     HWND form1 = reinterpret_cast<HWND>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    // Input and a close request are Form1's to handle. (The wheel goes to
+    // the window with the focus, which is Form1's.)
     if (form1 != nullptr) {
         if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL &&
             msg != WM_MOUSEHWHEEL) {
@@ -87,7 +95,6 @@ LRESULT CALLBACK CoverWindows::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
             return ::SendMessageW(form1, msg, wp,
                                   MAKELPARAM(static_cast<WORD>(at.x), static_cast<WORD>(at.y)));
         }
-        // (The wheel goes to the window with the focus, which is Form1's.)
         if ((msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || msg == WM_CLOSE) {
             return ::SendMessageW(form1, msg, wp, lp);
         }
