@@ -58,14 +58,11 @@ mon_desktop() {
     MON_DESKTOP_WIDS+=" $(mon_window_at "$1" "$2" "$3" "$4") "
 }
 mon__shows() { import -window root "$1" 2>/dev/null && mon_area_has "$@"; }
+MON_DESKTOP_WIDS=""
 
 # mon_area_has FILE X Y W H RRGGBB — some pixel of the area has that colour.
 # (ImageMagick's display draws a light edge around its picture.)
 mon_area_has() { img_area_colours "$1" "$2" "$3" "$4" "$5" | grep -qx "$6"; }
-MON_DESKTOP_WIDS=""
-mon__area_is() {
-    import -window root "$1" 2>/dev/null && img_area_is "$1" "$3" "$4" "$5" "$6" "$7"
-}
 
 # mon_window_at X Y W H — the id of a visible top-level window with exactly
 # that geometry, other than a desktop window; returns 1 when there is none.
