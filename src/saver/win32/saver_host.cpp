@@ -39,6 +39,7 @@ public:
           form_(platform_) {}
 
     void Create();
+    void Destroy();
     Form1& form() { return form_; }
 
     // SaverWindow
@@ -106,8 +107,19 @@ void SaverHost::Create() {
         throw KelError(ErrorKind::Io, "creating the saver window", "",
                        SystemErrorText(::GetLastError()));
     }
-    // The timer runs from the window's creation, as a designed timer would.
-    ::SetTimer(hwnd_, kTimerId, Form1::kTimerIntervalMs, nullptr);
+    // Timer1 starts when Load enables it, not here: a tick that fell due while
+    // Load's failure is being reported would run on a half-loaded form (and in
+    // one-shot mode end the program behind the report, writing Frase_No).
+}
+
+// After a failed Load: the window goes before the report is shown, so that
+// nothing (a timer, a click, a close) reaches the half-loaded form while the
+// report's message loop runs.
+void SaverHost::Destroy() {
+    if (hwnd_ == nullptr) return;
+    ::KillTimer(hwnd_, kTimerId);
+    ::DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
 }
 
 void SaverHost::SetBackColor(std::uint32_t colour) {
@@ -281,7 +293,12 @@ int RunSaver() {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     static SaverHost host;  // lives until the process ends
     host.Create();
-    host.form().Load();
+    try {
+        host.form().Load();
+    } catch (...) {
+        host.Destroy();
+        throw;  // reported by the caller; the program ends with exit code 1
+    }
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);
