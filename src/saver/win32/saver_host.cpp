@@ -60,6 +60,9 @@ private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     void OnPaint();
     void OnMouseMove(LPARAM lp);
+    static unsigned MouseButton(UINT msg, WPARAM wp);
+    void OnButtonDown(unsigned button);
+    void OnButtonUp(unsigned button);
     void CloseFromSystem();
     // Marks window pixels for the next paint (all of them for nullptr).
     void Invalidate(const RECT* pixels) {
@@ -84,6 +87,7 @@ private:
     COLORREF background_ = RGB(0, 0, 0);
     OwnedBrush backgroundBrush_;
     POINT lastPointer_{};
+    unsigned pressedButtons_ = 0;  // pressed over the saver, not yet released
     bool unloading_ = false;
 };
 
@@ -228,7 +232,16 @@ LRESULT SaverHost::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_XBUTTONDOWN:
-        form_.Click();
+        OnButtonDown(MouseButton(msg, wp));
+        return msg == WM_XBUTTONDOWN ? TRUE : 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_XBUTTONUP:
+        OnButtonUp(MouseButton(msg, wp));
+        return msg == WM_XBUTTONUP ? TRUE : 0;
+    case WM_CAPTURECHANGED:
+        pressedButtons_ = 0;  // the release will not come here
         return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
@@ -253,6 +266,37 @@ LRESULT SaverHost::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     return ::DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+// One bit per mouse button, for the press and the release of a click.
+unsigned SaverHost::MouseButton(UINT msg, WPARAM wp) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        return 1u;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return 2u;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        return 4u;
+    default:
+        return GET_XBUTTON_WPARAM(wp) == XBUTTON1 ? 8u : 16u;
+    }
+}
+
+// A click is a press and the release of the same button over the saver. It
+// ends the saver on the release: ended on the press, the release would reach
+// whatever window lies underneath once the saver is gone. The capture keeps
+// the release coming here wherever the pointer goes meanwhile.
+void SaverHost::OnButtonDown(unsigned button) {
+    if (pressedButtons_ == 0) ::SetCapture(hwnd_);
+    pressedButtons_ |= button;
+}
+
+void SaverHost::OnButtonUp(unsigned button) {
+    if ((pressedButtons_ & button) == 0) return;  // pressed elsewhere
+    form_.Click();
 }
 
 // Windows also sends WM_MOUSEMOVE when nothing moved (a window appears or
