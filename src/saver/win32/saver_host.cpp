@@ -19,6 +19,8 @@ namespace {
 
 const wchar_t kClassName[] = L"kelSaverForm1";
 const UINT_PTR kTimerId = 1;
+// How long the end of a one-shot run waits for a greeting still being spoken.
+const std::uint32_t kGreetingFinishMs = 30000;
 // "ＭＳ Ｐゴシック"; where the face is missing, GDI's font mapping picks
 // another Japanese face for SHIFTJIS_CHARSET.
 const wchar_t kLabelFace[] = L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF";
@@ -64,6 +66,7 @@ private:
     void OnButtonDown(unsigned button);
     void OnButtonUp(unsigned button);
     void CloseFromSystem();
+    void LetGreetingFinish();
     // Marks window pixels for the next paint (all of them for nullptr).
     void Invalidate(const RECT* pixels) {
         if (hwnd_) ::InvalidateRect(hwnd_, pixels, FALSE);
@@ -89,6 +92,7 @@ private:
     POINT lastPointer_{};
     unsigned pressedButtons_ = 0;  // pressed over the saver, not yet released
     bool unloading_ = false;
+    bool closedBySystem_ = false;
 };
 
 void SaverHost::Create() {
@@ -167,11 +171,24 @@ void SaverHost::MakeTopmost() {
 // afterwards, which takes the window away with it. Nothing is destroyed or
 // hidden from inside a message that was sent to the window: hiding it first
 // would only delay the end (by seconds under Wine without a window manager).
+// Only a greeting still being spoken hides it, below: the end waits anyway.
 void SaverHost::Unload() {
     if (unloading_) return;
     unloading_ = true;
     ::KillTimer(hwnd_, kTimerId);
     form_.QueryUnload();
+    if (!closedBySystem_) LetGreetingFinish();
+}
+
+// Speech runs on its own, and a one-shot run would otherwise end a second or
+// two after the saying was handed over, cutting a longer greeting off
+// mid-word. So in one-shot mode, once Frase_No is written, the window goes and
+// the voice may finish (for a bounded time) before the program ends. A
+// continuous run, and a close by the system, end at once.
+void SaverHost::LetGreetingFinish() {
+    if (form_.OneShot != 1 || !speaker_.Speaking()) return;
+    ::ShowWindow(hwnd_, SW_HIDE);
+    speaker_.FinishSpeaking(kGreetingFinishMs);
 }
 
 float SaverHost::ScreenWidthTwips() const {
@@ -313,6 +330,7 @@ void SaverHost::OnMouseMove(LPARAM lp) {
 // Closed by the system (log-off, shut-down, WM_CLOSE): the same unload, then
 // the end of the program.
 void SaverHost::CloseFromSystem() {
+    closedBySystem_ = true;
     Unload();
     process_.EndProgram();
 }
