@@ -89,15 +89,21 @@ void Form1::Timer1_Timer() {
     Guarded([&] { label1.SetCaption(MsgEntry(MsgList, MsgNo)); });
 
     // The fit loop: 72, 69, 66, ... points until the saying is no wider than
-    // the screen. It ends too where the font engine refuses the next size or
-    // the label stops getting narrower: the saying then keeps the smallest
-    // size reached.
+    // the screen. Its floor is where the font engine refuses the next size or
+    // renders it no smaller than the one before: the saying then keeps the
+    // smallest size reached. (A step whose width does not shrink is no floor:
+    // advances are rounded, and the next step shrinks again.)
     Guarded([&] {
         while (label1.Width() > window.ScreenWidthTwips()) {
-            const float widthBefore = label1.Width();
-            label1.SetFontSize(label1.FontSize() - kFitStepPoints);
+            const float sizeBefore = label1.FontSize();
+            try {
+                label1.SetFontSize(sizeBefore - kFitStepPoints);
+            } catch (const KelError& error) {
+                if (error.kind() != ErrorKind::InvalidValue) throw;
+                break;
+            }
             window.PumpEvents();
-            if (!(label1.Width() < widthBefore)) break;
+            if (!(label1.FontSize() < sizeBefore)) break;
         }
     });
 

@@ -13,7 +13,14 @@ void SpeechSession::SpeakText(const std::u16string& text) {
         state_ = State::Ready;
     }
     if (state_ != State::Ready) return;
-    engine_.Speak(text, kSpeakAsync | kPurgeBeforeSpeak);
+    spoken_ = engine_.Speak(text, kSpeakAsync | kPurgeBeforeSpeak);
+}
+
+// A saying the engine refused (or no saying at all) is nothing to wait for.
+bool SpeechSession::Speaking() { return spoken_ && !engine_.WaitUntilDone(0); }
+
+void SpeechSession::FinishSpeaking(std::uint32_t limitMs) {
+    if (Speaking()) engine_.WaitUntilDone(limitMs);
 }
 
 }  // namespace kel

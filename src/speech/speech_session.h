@@ -3,6 +3,7 @@
 // one is installed; every failure is silent.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "speech/speaker.h"
@@ -18,6 +19,10 @@ public:
     // there is none (the engine keeps its default voice).
     virtual bool SelectVoice(const std::u16string& requiredAttributes) = 0;
     virtual bool Speak(const std::u16string& text, long flags) = 0;
+    // Waits until the engine has said everything, at most `limitMs`
+    // milliseconds; true when it has (or cannot tell), false when it is
+    // still speaking.
+    virtual bool WaitUntilDone(std::uint32_t limitMs) = 0;
 };
 
 class SpeechSession : public Speaker {
@@ -31,10 +36,17 @@ public:
     explicit SpeechSession(VoiceEngine& engine) : engine_(engine) {}
     void SpeakText(const std::u16string& text) override;
 
+    // Whether the last saying the engine took is still being spoken.
+    bool Speaking();
+    // Lets the last saying be heard to its end, waiting at most `limitMs`
+    // milliseconds; returns at once when nothing is being spoken.
+    void FinishSpeaking(std::uint32_t limitMs);
+
 private:
     enum class State { NotCreated, Ready, Unavailable };
     VoiceEngine& engine_;
     State state_ = State::NotCreated;
+    bool spoken_ = false;  // the engine took the last saying
 };
 
 }  // namespace kel

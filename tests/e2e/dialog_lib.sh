@@ -63,3 +63,45 @@ dlg_close() {
     kel_wait_exit "$1" 20 || e2e_fail "$1: the program did not end within 20 s of the close"
     e2e_pass_check "$1: closing ended the program"
 }
+
+# dlg_follow_focus NAME — starts tools/dialog_focus.c (built for the program's
+# machine) on the open dialog; a line per focus move goes to $DLG_FOCUS_LOG.
+# Waits for its first line, the control that has the focus now.
+dlg_follow_focus() {
+    local cc exe="$E2E_WORK/dialog_focus.exe"
+    case "$(e2e_pe_machine "$KEL_SCR")" in
+        amd64) cc=x86_64-w64-mingw32-gcc ;;
+        *) cc=i686-w64-mingw32-gcc ;;
+    esac
+    command -v "$cc" >/dev/null || e2e_skip "no $cc to build the focus probe"
+    [ -f "$exe" ] || "$cc" -O1 -o "$exe" "$E2E_LIB_DIR/tools/dialog_focus.c" -lshell32 \
+        || e2e_fail "cannot build the focus probe"
+    DLG_FOCUS_LOG="$E2E_WORK/$1.focus"
+    : >"$DLG_FOCUS_LOG"
+    "$E2E_WINE" "$exe" "$DLG_TITLE" 200 >"$DLG_FOCUS_LOG" 2>/dev/null &
+    e2e_wait_until 30 test -s "$DLG_FOCUS_LOG" || e2e_fail "$1: the focus probe saw no dialog"
+}
+
+# dlg_focus — the control that has the focus now, as the probe names it.
+dlg_focus() { tail -n 1 "$DLG_FOCUS_LOG"; }
+
+# dlg_key_moves KEY EXPECTED — presses KEY (xdotool name) and waits until the
+# focus has moved to EXPECTED ("Edit", "ScrollBar", "Button <caption>").
+dlg_key_moves() {
+    local key="$1" want="$2" before
+    before=$(wc -l <"$DLG_FOCUS_LOG")
+    x_key "$key"
+    moved() { [ "$(wc -l <"$DLG_FOCUS_LOG")" -gt "$before" ] && [ "$(dlg_focus)" = "$want" ]; }
+    e2e_wait_until 5 moved || e2e_fail "$key: the focus is on '$(dlg_focus)', expected '$want'" \
+        "(focus so far: $(tr '\n' '|' <"$DLG_FOCUS_LOG"))"
+}
+
+# dlg_keys KEY... — presses keys that act on the focused control without
+# moving the focus; the focus must stay where it was.
+dlg_keys() {
+    local was
+    was=$(dlg_focus)
+    x_key --delay 150 "$@"
+    sleep 0.5
+    [ "$(dlg_focus)" = "$was" ] || e2e_fail "$*: the focus moved from '$was' to '$(dlg_focus)'"
+}

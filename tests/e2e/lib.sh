@@ -192,6 +192,24 @@ e2e_make_template() {
     rm -f "$prefix/drive_c/windows/kel.ini" "$prefix/drive_c/windows/kel.dat"
 }
 
+# e2e_repair_wow64 PREFIX — a 64-bit prefix booted while 32-bit programs
+# could not run has an empty syswow64, and 32-bit programs then fail in it.
+# Once they run (natively or through qemu), a bootstrap-mode update fills
+# it; a plain "wineboot -u" does not.
+e2e_repair_wow64() {
+    local prefix="$1"
+    e2e_host_can_run_32bit || return 0
+    grep -q '^#arch=win64' "$prefix/system.reg" 2>/dev/null || return 0
+    [ -z "$(ls -A "$prefix/drive_c/windows/syswow64" 2>/dev/null)" ] || return 0
+    echo "e2e: filling the empty syswow64 of $prefix (once)" >&2
+    (
+        e2e_wine_env
+        export WINEPREFIX="$prefix" WINEBOOTSTRAPMODE=1
+        timeout 180 /usr/lib/wine/wine64 wineboot -u >"$prefix.repair.log" 2>&1
+        timeout 60 wineserver -w
+    )
+}
+
 # e2e_copy_prefix TEMPLATE DEST — a scenario's own prefix. The large DLL
 # tree is hard-linked (Wine only reads it); everything Wine may write, the
 # registry and c:\windows itself, is a real copy.

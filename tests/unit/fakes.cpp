@@ -59,7 +59,7 @@ float FakeLabel::Width() const {
         const bool half = c < 0x100 || (c >= 0xFF61 && c <= 0xFF9F);
         units += half ? 0.5f : 1.0f;
     }
-    return units * emWidthPerPoint * size_;
+    return units * (emWidthForSize ? emWidthForSize(size_) : emWidthPerPoint * size_);
 }
 
 float FakeLabel::Height() const {

@@ -61,6 +61,9 @@ public:
     // When set, the line height in twips for a reported size (a font whose
     // heights are rounded can keep one height over two sizes).
     std::function<float(float points)> heightForSize;
+    // When set, the width in twips of a full-width character at a reported
+    // size (advances are rounded too, and can stay the same over two sizes).
+    std::function<float(float points)> emWidthForSize;
     bool logGeometry = false;  // also log left/top/size changes
 
 private:

@@ -1,9 +1,12 @@
 // What we test: the speech session over an engine that may be missing: it is
 // created on first use and only once, a Japanese voice is asked for, every
 // saying is spoken without waiting and cuts off the previous one, and a
-// missing engine is silent for the whole run.
+// missing engine is silent for the whole run. At the end of a one-shot run
+// the last saying is waited for, within the limit given, only when the engine
+// took it and is still speaking.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -27,7 +30,11 @@ public:
         calls.push_back("speak " + Utf16ToUtf8(text) + " " + std::to_string(flags));
         return speakWorks;
     }
-    bool createWorks = true, hasJapanese = true, speakWorks = true;
+    bool WaitUntilDone(std::uint32_t limitMs) override {
+        calls.push_back("wait " + std::to_string(limitMs));
+        return !stillSpeaking;
+    }
+    bool createWorks = true, hasJapanese = true, speakWorks = true, stillSpeaking = true;
     std::vector<std::string> calls;
 };
 
@@ -66,6 +73,38 @@ TEST(SpeechSession, RefusedSpeechKeepsGoing) {
     EXPECT_NO_THROW(session.SpeakText(u"一"));
     EXPECT_NO_THROW(session.SpeakText(u"二"));
     EXPECT_EQ(engine.calls.back(), "speak 二 3");
+}
+
+TEST(SpeechSession, FinishingWaitsForTheLastSayingOnceWithinTheLimit) {
+    RecordingEngine engine;
+    SpeechSession session(engine);
+    session.SpeakText(u"おはようございます");
+    EXPECT_TRUE(session.Speaking());
+    session.FinishSpeaking(30000);
+    const std::vector<std::string> tail(engine.calls.end() - 2, engine.calls.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"wait 0", "wait 30000"}));
+}
+
+TEST(SpeechSession, NothingToFinishWhenNothingIsBeingSaid) {
+    struct Case {
+        const char* what;
+        bool createWorks, speakWorks, stillSpeaking, speaks;
+    };
+    for (const Case& c : {Case{"nothing said yet", true, true, true, false},
+                          Case{"no engine", false, true, true, true},
+                          Case{"speech refused (Wine 8)", true, false, true, true},
+                          Case{"already said", true, true, false, true}}) {
+        RecordingEngine engine;
+        engine.createWorks = c.createWorks;
+        engine.speakWorks = c.speakWorks;
+        engine.stillSpeaking = c.stillSpeaking;
+        SpeechSession session(engine);
+        if (c.speaks) session.SpeakText(u"一");
+        EXPECT_FALSE(session.Speaking()) << c.what;
+        session.FinishSpeaking(30000);
+        EXPECT_EQ(std::count(engine.calls.begin(), engine.calls.end(), "wait 30000"), 0)
+            << c.what;
+    }
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 // What we test: the switch table of the start-up procedure (the first two
 // characters of the argument text, upper-cased after taking them, compared
-// exactly) and how the argument text is cut from a full command line.
+// exactly), how the argument text is cut from a full command line, and the
+// single-instance mutex: a short name for any path, the same one for every
+// spelling of one path, and "access denied" counted as a running instance.
 #include <gtest/gtest.h>
 
+#include "startup/instance.h"
 #include "startup/switch.h"
 
 namespace kel {
@@ -42,6 +45,28 @@ TEST(ArgumentText, CutsProgramPathQuotedOrNot) {
     EXPECT_EQ(ArgumentText(u"kel.scr"), u"");
     EXPECT_EQ(ArgumentText(u"\"kel.scr\""), u"");
     EXPECT_EQ(ArgumentText(u"kel.scr   -P"), u"-P");
+}
+
+TEST(InstanceMutex, OneShortNamePerProgramFile) {
+    const std::u16string deep = u"C:\\" + std::u16string(300, u'D') + u"\\KEL.SCR";
+    const std::u16string deepOther = u"C:\\" + std::u16string(300, u'D') + u"\\KEL2.SCR";
+    const std::u16string name = InstanceMutexName(deep);
+    EXPECT_EQ(name.size(), InstanceMutexName(u"C:\\KEL.SCR").size());
+    EXPECT_LE(name.size(), 260u);  // MAX_PATH
+    EXPECT_NE(name, InstanceMutexName(deepOther));
+    for (const char16_t* same : {u"C:/WINDOWS/KEL.SCR", u"c:\\windows\\kel.scr",
+                                 u"\\\\?\\C:\\WINDOWS\\KEL.SCR"}) {
+        EXPECT_EQ(InstanceMutexName(same), InstanceMutexName(u"C:\\WINDOWS\\KEL.SCR"));
+    }
+    EXPECT_EQ(InstanceMutexName(u"\\\\?\\UNC\\HOST\\S\\KEL.SCR"),
+              InstanceMutexName(u"\\\\HOST\\S\\KEL.SCR"));
+}
+
+TEST(InstanceMutex, AccessDeniedMeansAnotherInstanceRuns) {
+    EXPECT_FALSE(AnotherInstanceRuns(InstanceMutex::Created));
+    EXPECT_TRUE(AnotherInstanceRuns(InstanceMutex::AlreadyExists));
+    EXPECT_TRUE(AnotherInstanceRuns(InstanceMutex::AccessDenied));
+    EXPECT_FALSE(AnotherInstanceRuns(InstanceMutex::Failed));
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 //    timer expiry inside a tick, and the background colour's step.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <algorithm>
 #include <map>
 #include <string>
@@ -406,6 +408,16 @@ TEST_F(Tick, FitLoopStopsWhenTheLabelNoLongerShrinks) {
     form.Timer1_Timer();
     EXPECT_EQ(label1.FontSize(), 72.0f);
     EXPECT_EQ(form.MsgNo, 0);
+}
+
+TEST_F(Tick, FitLoopGoesOnWhereTheWidthStallsForOneStep) {
+    // Advances rounded to 6-point steps: 72 and 69 points are equally wide.
+    label1.emWidthForSize = [](float points) { return 120.0f * std::ceil(points / 6.0f); };
+    Phrases({u"題", u"あいうえおかきくけこさしすせそたちつてと"});
+    StartAt(1);
+    form.Sound = 0;
+    form.Timer1_Timer();
+    EXPECT_EQ(label1.FontSize(), 36.0f);  // 20 x 120 x 6 = 14,400 twips fit 15,360
 }
 
 TEST_F(Tick, TooLongForTheTitleCardTheSayingIsStillShown) {

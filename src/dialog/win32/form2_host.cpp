@@ -138,6 +138,9 @@ private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     void OnCommand(int id, int code);
+    bool OnDialogKey(const MSG& msg);
+    void MoveFocus(bool backward);
+    void KeepFramesReachable();
     void OnScroll(int code);
     LRESULT OnCtlColorStatic(HDC dc, HWND control);
     Child ChildFor(Form2Control id);
@@ -289,6 +292,7 @@ void Form2Host::Move(float leftTwips, float topTwips) {
 }
 
 void Form2Host::Show() {
+    KeepFramesReachable();
     ::ShowWindow(hwnd_, SW_SHOW);
     ::SetForegroundWindow(hwnd_);
     ::UpdateWindow(hwnd_);
@@ -310,7 +314,8 @@ int Form2Host::Run() {
     form_.Load();
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        // Tab, the arrow keys within a frame and the like.
+        if (OnDialogKey(msg)) continue;
+        // The arrow keys within a frame, Space on the buttons and the like.
         if (::IsDialogMessageW(hwnd_, &msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
@@ -362,6 +367,15 @@ LRESULT Form2Host::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
             ::SetFocus(focus_);
         }
         return 0;
+    case WM_NEXTDLGCTL:
+        // What the dialog manager asks of a dialog: the next or previous
+        // control (lParam 0), or the control in wParam.
+        if (LOWORD(lp) == 0) {
+            MoveFocus(wp != 0);
+        } else if (::IsChild(hwnd_, reinterpret_cast<HWND>(wp))) {
+            ::SetFocus(reinterpret_cast<HWND>(wp));
+        }
+        return 0;
     case WM_CLOSE:  // the close box, Alt+F4, the system menu
         Unload();
         return 0;
@@ -374,6 +388,69 @@ LRESULT Form2Host::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     return ::DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+// The keys that this window, which is no dialog of the system's, takes before
+// the dialog manager sees them. The multi-line editor, asked by
+// IsDialogMessage, works in "dialog mode": on Esc it would post WM_CLOSE to
+// us, which closes the dialog and throws the edits away; on Tab it asks us
+// for the next control.
+bool Form2Host::OnDialogKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || unloaded_) return false;
+    if (msg.hwnd != hwnd_ && !::IsChild(hwnd_, msg.hwnd)) return false;
+    switch (msg.wParam) {
+    case VK_ESCAPE:
+        // Esc closes nothing here: the dialog closes only through the save
+        // button, the close box, the system menu or the end of the session.
+        return true;
+    case VK_TAB:
+        if (::GetKeyState(VK_CONTROL) < 0) return false;
+        // From every control alike, the editor included, and without
+        // selecting the editor's whole text on the way in: a key typed after
+        // Tab must not replace all the sayings.
+        MoveFocus(::GetKeyState(VK_SHIFT) < 0);
+        return true;
+    case VK_RETURN:
+        // Enter presses the save button when it has the focus, as in a
+        // dialog; in the editor it starts a new line.
+        if (msg.hwnd != ControlWindow(Form2Control::Command1)) return false;
+        ::SendMessageW(msg.hwnd, BM_CLICK, 0, 0);  // its click reaches OnCommand
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The next (or previous) control in tab order that is enabled and a tab
+// stop, going round. In an option frame the selected button is the stop.
+void Form2Host::MoveFocus(bool backward) {
+    HWND from = ::GetFocus();
+    if (from != nullptr && !::IsChild(hwnd_, from)) from = nullptr;
+    HWND to = ::GetNextDlgTabItem(hwnd_, from, backward ? TRUE : FALSE);
+    if (to != nullptr) ::SetFocus(to);
+}
+
+// An option button gives up its tab stop when it is cleared and takes it
+// when selected. A frame loaded with neither button selected would then
+// have no stop at all and could not be reached with Tab: its first button
+// keeps the stop until one of them is selected.
+void Form2Host::KeepFramesReachable() {
+    const Form2Control frames[][2] = {
+        {Form2Control::Option1, Form2Control::Option2},
+        {Form2Control::Option3, Form2Control::Option4},
+        {Form2Control::Option5_0, Form2Control::Option5_1},
+        {Form2Control::Option6_0, Form2Control::Option6_1},
+    };
+    for (const auto& frame : frames) {
+        HWND first = ControlWindow(frame[0]);
+        HWND second = ControlWindow(frame[1]);
+        if (::SendMessageW(first, BM_GETCHECK, 0, 0) == BST_CHECKED ||
+            ::SendMessageW(second, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+            continue;
+        }
+        ::SetWindowLongPtrW(first, GWL_STYLE,
+                            ::GetWindowLongPtrW(first, GWL_STYLE) | WS_TABSTOP);
+    }
 }
 
 void Form2Host::OnCommand(int id, int code) {

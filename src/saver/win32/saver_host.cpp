@@ -20,6 +20,8 @@ namespace {
 
 const wchar_t kClassName[] = L"kelSaverForm1";
 const UINT_PTR kTimerId = 1;
+// How long the end of a one-shot run waits for a greeting still being spoken.
+const std::uint32_t kGreetingFinishMs = 30000;
 // "ＭＳ Ｐゴシック"; where the face is missing, GDI's font mapping picks
 // another Japanese face for SHIFTJIS_CHARSET.
 const wchar_t kLabelFace[] = L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF";
@@ -40,6 +42,7 @@ public:
           form_(platform_) {}
 
     void Create();
+    void Destroy();
     Form1& form() { return form_; }
     // Blacks out the monitors besides the one Form1's window covers.
     void CoverOtherMonitors() { covers_.Update(hwnd_); }
@@ -62,7 +65,11 @@ private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     void OnPaint();
     void OnMouseMove(LPARAM lp);
+    static unsigned MouseButton(UINT msg, WPARAM wp);
+    void OnButtonDown(unsigned button);
+    void OnButtonUp(unsigned button);
     void CloseFromSystem();
+    void LetGreetingFinish();
     // Marks window pixels for the next paint (all of them for nullptr).
     void Invalidate(const RECT* pixels) {
         if (hwnd_) ::InvalidateRect(hwnd_, pixels, FALSE);
@@ -87,7 +94,9 @@ private:
     COLORREF background_ = RGB(0, 0, 0);
     OwnedBrush backgroundBrush_;
     POINT lastPointer_{};
+    unsigned pressedButtons_ = 0;  // pressed over the saver, not yet released
     bool unloading_ = false;
+    bool closedBySystem_ = false;
 };
 
 void SaverHost::Create() {
@@ -110,8 +119,19 @@ void SaverHost::Create() {
         throw KelError(ErrorKind::Io, "creating the saver window", "",
                        SystemErrorText(::GetLastError()));
     }
-    // The timer runs from the window's creation, as a designed timer would.
-    ::SetTimer(hwnd_, kTimerId, Form1::kTimerIntervalMs, nullptr);
+    // Timer1 starts when Load enables it, not here: a tick that fell due while
+    // Load's failure is being reported would run on a half-loaded form (and in
+    // one-shot mode end the program behind the report, writing Frase_No).
+}
+
+// After a failed Load: the window goes before the report is shown, so that
+// nothing (a timer, a click, a close) reaches the half-loaded form while the
+// report's message loop runs.
+void SaverHost::Destroy() {
+    if (hwnd_ == nullptr) return;
+    ::KillTimer(hwnd_, kTimerId);
+    ::DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
 }
 
 void SaverHost::SetBackColor(std::uint32_t colour) {
@@ -155,11 +175,24 @@ void SaverHost::MakeTopmost() {
 // afterwards, which takes the window away with it. Nothing is destroyed or
 // hidden from inside a message that was sent to the window: hiding it first
 // would only delay the end (by seconds under Wine without a window manager).
+// Only a greeting still being spoken hides it, below: the end waits anyway.
 void SaverHost::Unload() {
     if (unloading_) return;
     unloading_ = true;
     ::KillTimer(hwnd_, kTimerId);
     form_.QueryUnload();
+    if (!closedBySystem_) LetGreetingFinish();
+}
+
+// Speech runs on its own, and a one-shot run would otherwise end a second or
+// two after the saying was handed over, cutting a longer greeting off
+// mid-word. So in one-shot mode, once Frase_No is written, the window goes and
+// the voice may finish (for a bounded time) before the program ends. A
+// continuous run, and a close by the system, end at once.
+void SaverHost::LetGreetingFinish() {
+    if (form_.OneShot != 1 || !speaker_.Speaking()) return;
+    ::ShowWindow(hwnd_, SW_HIDE);
+    speaker_.FinishSpeaking(kGreetingFinishMs);
 }
 
 float SaverHost::ScreenWidthTwips() const {
@@ -220,7 +253,16 @@ LRESULT SaverHost::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_XBUTTONDOWN:
-        form_.Click();
+        OnButtonDown(MouseButton(msg, wp));
+        return msg == WM_XBUTTONDOWN ? TRUE : 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_XBUTTONUP:
+        OnButtonUp(MouseButton(msg, wp));
+        return msg == WM_XBUTTONUP ? TRUE : 0;
+    case WM_CAPTURECHANGED:
+        pressedButtons_ = 0;  // the release will not come here
         return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
@@ -250,6 +292,37 @@ LRESULT SaverHost::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return ::DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
+// One bit per mouse button, for the press and the release of a click.
+unsigned SaverHost::MouseButton(UINT msg, WPARAM wp) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        return 1u;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        return 2u;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        return 4u;
+    default:
+        return GET_XBUTTON_WPARAM(wp) == XBUTTON1 ? 8u : 16u;
+    }
+}
+
+// A click is a press and the release of the same button over the saver. It
+// ends the saver on the release: ended on the press, the release would reach
+// whatever window lies underneath once the saver is gone. The capture keeps
+// the release coming here wherever the pointer goes meanwhile.
+void SaverHost::OnButtonDown(unsigned button) {
+    if (pressedButtons_ == 0) ::SetCapture(hwnd_);
+    pressedButtons_ |= button;
+}
+
+void SaverHost::OnButtonUp(unsigned button) {
+    if ((pressedButtons_ & button) == 0) return;  // pressed elsewhere
+    form_.Click();
+}
+
 // Windows also sends WM_MOUSEMOVE when nothing moved (a window appears or
 // changes under a still pointer): only a changed position is a movement.
 // https://learn.microsoft.com/windows/win32/inputdev/wm-mousemove
@@ -264,6 +337,7 @@ void SaverHost::OnMouseMove(LPARAM lp) {
 // Closed by the system (log-off, shut-down, WM_CLOSE): the same unload, then
 // the end of the program.
 void SaverHost::CloseFromSystem() {
+    closedBySystem_ = true;
     Unload();
     process_.EndProgram();
 }
@@ -288,7 +362,12 @@ int RunSaver() {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     static SaverHost host;  // lives until the process ends
     host.Create();
-    host.form().Load();
+    try {
+        host.form().Load();
+    } catch (...) {
+        host.Destroy();
+        throw;  // reported by the caller; the program ends with exit code 1
+    }
     host.CoverOtherMonitors();
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {

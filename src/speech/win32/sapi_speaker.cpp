@@ -112,4 +112,20 @@ bool SapiVoiceEngine::Speak(const std::u16string& text, long flags) {
     return ok;
 }
 
+// voice.WaitUntilDone(limitMs): True once the voice has said everything,
+// False when the time ran out first. A failing call cannot tell; it counts as
+// done, so that nobody waits on it.
+bool SapiVoiceEngine::WaitUntilDone(std::uint32_t limitMs) {
+    if (voice_ == nullptr) return true;
+    VARIANT limit;
+    limit.vt = VT_I4;
+    limit.lVal = static_cast<LONG>(limitMs);
+    VARIANT result;
+    ::VariantInit(&result);
+    const bool called = Invoke(voice_, L"WaitUntilDone", DISPATCH_METHOD, &limit, 1, &result);
+    const bool done = !called || result.vt != VT_BOOL || result.boolVal != VARIANT_FALSE;
+    ::VariantClear(&result);
+    return done;
+}
+
 }  // namespace kel::win32

@@ -14,6 +14,7 @@ public:
     bool Create() override;
     bool SelectVoice(const std::u16string& requiredAttributes) override;
     bool Speak(const std::u16string& text, long flags) override;
+    bool WaitUntilDone(std::uint32_t limitMs) override;
 
 private:
     IDispatch* voice_ = nullptr;
@@ -24,6 +25,8 @@ class SapiSpeaker : public Speaker {
 public:
     SapiSpeaker() : session_(engine_) {}
     void SpeakText(const std::u16string& text) override { session_.SpeakText(text); }
+    bool Speaking() { return session_.Speaking(); }
+    void FinishSpeaking(std::uint32_t limitMs) { session_.FinishSpeaking(limitMs); }
 
 private:
     SapiVoiceEngine engine_;

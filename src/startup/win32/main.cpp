@@ -2,8 +2,6 @@
 // loads the window that the screen-saver switch asks for.
 #include <windows.h>
 
-#include <algorithm>
-#include <cwctype>
 #include <string>
 
 #include "dialog/win32/form2_host.h"
@@ -11,20 +9,45 @@
 #include "platform/win32/handles.h"
 #include "saver/win32/saver_host.h"
 #include "platform/win32/system_win32.h"
+#include "startup/instance.h"
 #include "startup/switch.h"
 
 namespace {
 
+// The program file's full path as the file system compares names: absolute,
+// upper-cased.
+std::wstring NormalisedModulePath() {
+    const std::wstring path = kel::win32::ModulePath();
+    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(needed, L'\0');
+    const DWORD length =
+        needed == 0 ? 0 : ::GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
+    if (length == 0 || length >= needed) {
+        full = path;
+    } else {
+        full.resize(length);
+    }
+    if (!full.empty()) ::CharUpperBuffW(&full[0], static_cast<DWORD>(full.size()));
+    return full;
+}
+
 // One mutex per program file: a second start of the same file (whatever its
-// switch) finds it taken. The handle stays open until the process ends.
+// switch) finds it taken. Its name is a fixed-length hash of the path, so a
+// long path cannot make it too long. The handle stays open until the process
+// ends.
 bool AnotherInstanceRuns() {
-    std::wstring name = kel::win32::ModulePath();
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](wchar_t c) { return static_cast<wchar_t>(::towlower(c)); });
-    std::replace(name.begin(), name.end(), L'\\', L'/');
-    name = L"Local\\kel-saver:" + name;
-    ::CreateMutexW(nullptr, FALSE, name.c_str());
-    return ::GetLastError() == ERROR_ALREADY_EXISTS;
+    const std::wstring name =
+        kel::win32::Wide(kel::InstanceMutexName(kel::win32::FromWide(NormalisedModulePath())));
+    const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
+    const DWORD error = ::GetLastError();
+    kel::InstanceMutex outcome = kel::InstanceMutex::Created;
+    if (mutex == nullptr) {
+        outcome = error == ERROR_ACCESS_DENIED ? kel::InstanceMutex::AccessDenied
+                                               : kel::InstanceMutex::Failed;
+    } else if (error == ERROR_ALREADY_EXISTS) {
+        outcome = kel::InstanceMutex::AlreadyExists;
+    }
+    return kel::AnotherInstanceRuns(outcome);
 }
 
 int Main() {
