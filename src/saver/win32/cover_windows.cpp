@@ -75,6 +75,10 @@ void CoverWindows::Update(HWND form1) {
     }
 }
 
+void CoverWindows::Hide() {
+    for (HWND w : windows_) ::ShowWindow(w, SW_HIDE);
+}
+
 LRESULT CALLBACK CoverWindows::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);

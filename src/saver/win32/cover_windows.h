@@ -21,6 +21,8 @@ public:
     // Covers the monitors as they are now: places, adds or removes windows.
     // Called once Form1's window is shown, and again on WM_DISPLAYCHANGE.
     void Update(HWND form1);
+    // Hides them all: the saver is over, only a greeting may still be spoken.
+    void Hide();
 
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -192,6 +192,7 @@ void SaverHost::Unload() {
 void SaverHost::LetGreetingFinish() {
     if (form_.OneShot != 1 || !speaker_.Speaking()) return;
     ::ShowWindow(hwnd_, SW_HIDE);
+    covers_.Hide();
     speaker_.FinishSpeaking(kGreetingFinishMs);
 }
 
