@@ -6,6 +6,8 @@
 //  - no item is longer than the input and there are no more items than bytes;
 //  - the number rule either gives a value or an overflow error, and agrees
 //    with plain integer reading on short runs of digits.
+// The same bytes, read as UTF-16 editor text, then go through the settings
+// dialog's save path (dialog_save_fuzz.cpp).
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -14,6 +16,7 @@
 #include "data/items.h"
 #include "data/lines.h"
 #include "data/number.h"
+#include "dialog_save_fuzz.h"
 #include "platform/errors.h"
 
 namespace {
@@ -81,5 +84,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Lines(bytes);
     Items(bytes);
     Number(bytes);
+    FuzzDialogSave(data, size);
     return 0;
 }

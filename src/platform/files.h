@@ -11,17 +11,16 @@ class Files {
 public:
     virtual ~Files() = default;
 
-    // A directory search for exactly this path that matches normal files
-    // only: a hidden or system file, or a directory, counts as missing.
-    virtual bool NormalFileExists(const std::string& path) const = 0;
+    // Whether a file lies at exactly this path, whatever its attributes: a
+    // hidden, system or read-only file is there like any other (the user's
+    // sayings must never be taken for missing). A directory is not a file.
+    virtual bool FileExists(const std::string& path) const = 0;
 
     virtual std::string ReadAll(const std::string& path) const = 0;
 
-    // Creates or truncates the file and writes the bytes.
-    virtual void WriteAll(const std::string& path, const std::string& bytes) = 0;
-
     // Writes the bytes to a new file beside `path` and replaces `path` with it
-    // only once it is complete; on any failure the old file stays as it was.
+    // only once it is complete; on any failure the old file stays as it was,
+    // and the error names the file and the reason.
     virtual void ReplaceAll(const std::string& path, const std::string& bytes) = 0;
 };
 

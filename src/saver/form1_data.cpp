@@ -29,22 +29,25 @@ std::string EncodeLines(const Codec& codec, const std::vector<std::u16string>& l
 
 }  // namespace
 
-// A file counts as present only when the search finds it as a normal file; a
-// hidden or system file is written over with the defaults. An existing file
-// is never inspected.
+// A file that exists is the user's, whatever its attributes: a hidden or
+// system file is read like any other and never written over with the
+// defaults. An existing file is never inspected or repaired.
 void Form1::ChkFiles() {
-    if (!p_.Files.NormalFileExists(PhrasePath())) make_Msg();
-    if (!p_.Files.NormalFileExists(SettingsPath())) make_init();
+    if (!p_.Files.FileExists(PhrasePath())) make_Msg();
+    if (!p_.Files.FileExists(SettingsPath())) make_init();
 }
 
+// The defaults are written beside the path and put in place only once
+// complete, so that a save cut short (a full disk) leaves no partial file
+// that the next start would take for the user's.
 void Form1::make_init() {
     const std::string path = SettingsPath();
-    p_.Files.WriteAll(path, EncodeLines(p_.Codec, DefaultSettingsLines(), path));
+    p_.Files.ReplaceAll(path, EncodeLines(p_.Codec, DefaultSettingsLines(), path));
 }
 
 void Form1::make_Msg() {
     const std::string path = PhrasePath();
-    p_.Files.WriteAll(path, EncodeLines(p_.Codec, DefaultPhraseLines(), path));
+    p_.Files.ReplaceAll(path, EncodeLines(p_.Codec, DefaultPhraseLines(), path));
 }
 
 // The saver's defaults for missing keys lie outside what the dialog writes;

@@ -131,9 +131,8 @@ void FakeSpeaker::SpeakText(const std::u16string& text) {
 
 // --- FakeFiles ---------------------------------------------------------------
 
-bool FakeFiles::NormalFileExists(const std::string& path) const {
-    const std::string key = Lower(path);
-    return files.count(key) != 0 && hidden.count(key) == 0;
+bool FakeFiles::FileExists(const std::string& path) const {
+    return files.count(Lower(path)) != 0;
 }
 
 std::string FakeFiles::ReadAll(const std::string& path) const {

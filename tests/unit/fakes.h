@@ -135,13 +135,12 @@ private:
 
 class FakeFiles : public Files {
 public:
-    bool NormalFileExists(const std::string& path) const override;
+    bool FileExists(const std::string& path) const override;
     std::string ReadAll(const std::string& path) const override;
-    void WriteAll(const std::string& path, const std::string& bytes) override;
     void ReplaceAll(const std::string& path, const std::string& bytes) override;
+    void WriteAll(const std::string& path, const std::string& bytes);
 
     std::map<std::string, std::string> files;  // keyed by lower-cased path
-    std::set<std::string> hidden;               // exist, but not as normal files
     std::set<std::string> readOnly;             // writes fail with AccessDenied
     std::vector<std::string> writes;            // paths, in order of writing
 };

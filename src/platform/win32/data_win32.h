@@ -2,6 +2,8 @@
 // and code page 932, each the system's own.
 #pragma once
 
+#include <windows.h>
+
 #include "platform/codec.h"
 #include "platform/files.h"
 #include "platform/profile.h"
@@ -10,10 +12,21 @@ namespace kel::win32 {
 
 class Win32Files : public Files {
 public:
-    bool NormalFileExists(const std::string& path) const override;
+    bool FileExists(const std::string& path) const override;
     std::string ReadAll(const std::string& path) const override;
-    void WriteAll(const std::string& path, const std::string& bytes) override;
     void ReplaceAll(const std::string& path, const std::string& bytes) override;
+
+protected:
+    // The two system calls a save depends on, virtual so that the host tests
+    // can make them fail (a refused rename, a process that dies part-way);
+    // they call WriteFile and MoveFileExA as they stand.
+    virtual BOOL WriteChunk(HANDLE file, const char* data, DWORD size, DWORD* written);
+    virtual BOOL MoveIntoPlace(const std::string& from, const std::string& to);
+
+private:
+    void WriteBytes(HANDLE file, const std::string& bytes, const std::string& operation);
+    void RewriteInPlace(const std::string& path, const std::string& bytes,
+                        const std::string& operation);
 };
 
 class Win32Profile : public Profile {

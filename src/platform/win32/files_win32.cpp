@@ -58,32 +58,13 @@ private:
     throw KelError(KindOf(code), operation, {}, SystemErrorText(code));
 }
 
-void WriteBytes(HANDLE file, const std::string& bytes, const std::string& operation) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const std::size_t left = bytes.size() - done;
-        const DWORD chunk = left > 0x10000000u ? 0x10000000u : static_cast<DWORD>(left);
-        DWORD written = 0;
-        if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) {
-            Fail(operation, ::GetLastError());
-        }
-        if (written == 0) Fail(operation, ERROR_WRITE_FAULT);
-        done += written;
-    }
-}
-
 }  // namespace
 
-// The search matches normal files only: like a directory search for normal
-// files, a hidden or system file, or a directory, is not found.
-bool Win32Files::NormalFileExists(const std::string& path) const {
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    ::FindClose(search);
-    const DWORD notNormal =
-        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
-    return (found.dwFileAttributes & notNormal) == 0;
+// Any file counts, whatever its attributes: a hidden or system phrase file
+// holds the user's sayings as much as a normal one does.
+bool Win32Files::FileExists(const std::string& path) const {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::string Win32Files::ReadAll(const std::string& path) const {
@@ -115,21 +96,33 @@ std::string Win32Files::ReadAll(const std::string& path) const {
     return bytes;
 }
 
-// Opens the file as it is (a hidden one too) or creates it, then cuts it to
-// the new bytes.
-void Win32Files::WriteAll(const std::string& path, const std::string& bytes) {
-    const std::string operation = "writing the file " + path;
-    File file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.ok()) Fail(operation, ::GetLastError());
-    if (!::SetEndOfFile(file.get())) Fail(operation, ::GetLastError());
-    WriteBytes(file.get(), bytes, operation);
-    if (!file.Close()) Fail(operation, ::GetLastError());
+BOOL Win32Files::WriteChunk(HANDLE file, const char* data, DWORD size, DWORD* written) {
+    return ::WriteFile(file, data, size, written, nullptr);
+}
+
+BOOL Win32Files::MoveIntoPlace(const std::string& from, const std::string& to) {
+    return ::MoveFileExA(from.c_str(), to.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+void Win32Files::WriteBytes(HANDLE file, const std::string& bytes, const std::string& operation) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const std::size_t left = bytes.size() - done;
+        const DWORD chunk = left > 0x10000000u ? 0x10000000u : static_cast<DWORD>(left);
+        DWORD written = 0;
+        if (!WriteChunk(file, bytes.data() + done, chunk, &written)) {
+            Fail(operation, ::GetLastError());
+        }
+        if (written == 0) Fail(operation, ERROR_WRITE_FAULT);
+        done += written;
+    }
 }
 
 // The new bytes go to "<path>.new" first; only a complete, flushed copy
-// replaces the file, so a full disk or a refused write leaves the old file
-// as it was.
+// replaces the file, so a full disk, a refused write or a process that dies
+// part-way leaves the old file as it was. A "<path>.new" left behind by an
+// interrupted save is never read and is overwritten by the next save.
 void Win32Files::ReplaceAll(const std::string& path, const std::string& bytes) {
     const std::string operation = "writing the file " + path;
     // Windows refuses to replace a read-only file (the save then fails with the
@@ -158,12 +151,106 @@ void Win32Files::ReplaceAll(const std::string& path, const std::string& bytes) {
             throw;
         }
     }
-    if (!::MoveFileExA(temp.c_str(), path.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD code = ::GetLastError();
+    if (MoveIntoPlace(temp, path)) {
+        // The new file keeps the old one's hidden and system marks.
+        const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kept) != 0) {
+            ::SetFileAttributesA(path.c_str(), attributes & kept);
+        }
+        return;
+    }
+    const DWORD code = ::GetLastError();
+    // A standard user's writes to c:\windows are redirected to a per-user
+    // store, and a rename into that folder may be refused there although the
+    // file itself can be written. Then the file is rewritten where it lies.
+    if (code != ERROR_ACCESS_DENIED) {
         ::DeleteFileA(temp.c_str());
         Fail(operation, code);
     }
+    try {
+        RewriteInPlace(path, bytes, operation);
+    } catch (...) {
+        ::DeleteFileA(temp.c_str());
+        throw;
+    }
+    ::DeleteFileA(temp.c_str());
+}
+
+// The rewrite of last resort. The file is held open without sharing for the
+// whole rewrite; its old bytes are first copied, flushed, to "<path>.old" and
+// kept in memory. Only once the new bytes are written and flushed is that
+// copy deleted. When the new bytes cannot be written (a full disk), the old
+// ones are written back over them; if even that fails, "<path>.old" is kept
+// and the report names it.
+void Win32Files::RewriteInPlace(const std::string& path, const std::string& bytes,
+                                const std::string& operation) {
+    File file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.ok()) Fail(operation, ::GetLastError());
+    std::string old;
+    {
+        LARGE_INTEGER size;
+        if (!::GetFileSizeEx(file.get(), &size)) Fail(operation, ::GetLastError());
+        if (size.QuadPart > kMaxReadBytes) {
+            throw KelError(ErrorKind::Io, operation, "the old file is too large to keep aside");
+        }
+        old.assign(static_cast<std::size_t>(size.QuadPart), '\0');
+        std::size_t done = 0;
+        while (done < old.size()) {
+            DWORD got = 0;
+            if (!::ReadFile(file.get(), &old[done], static_cast<DWORD>(old.size() - done), &got,
+                            nullptr)) {
+                Fail(operation, ::GetLastError());
+            }
+            if (got == 0) break;
+            done += got;
+        }
+        old.resize(done);
+    }
+
+    const std::string aside = path + ".old";
+    {
+        File copy(::CreateFileA(aside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!copy.ok()) Fail(operation + " (keeping the old bytes in " + aside + ")", ::GetLastError());
+        try {
+            WriteBytes(copy.get(), old, operation + " (keeping the old bytes in " + aside + ")");
+            if (!::FlushFileBuffers(copy.get()) || !copy.Close()) {
+                Fail(operation + " (keeping the old bytes in " + aside + ")", ::GetLastError());
+            }
+        } catch (...) {
+            if (copy.ok()) copy.Close();
+            ::DeleteFileA(aside.c_str());
+            throw;
+        }
+    }
+
+    // Writes `content` over the whole file, cut to its length, flushed.
+    const auto overwrite = [&](const std::string& content) {
+        LARGE_INTEGER zero{};
+        if (!::SetFilePointerEx(file.get(), zero, nullptr, FILE_BEGIN)) {
+            Fail(operation, ::GetLastError());
+        }
+        WriteBytes(file.get(), content, operation);
+        if (!::SetEndOfFile(file.get()) || !::FlushFileBuffers(file.get())) {
+            Fail(operation, ::GetLastError());
+        }
+    };
+    try {
+        overwrite(bytes);
+    } catch (const KelError& error) {
+        try {
+            overwrite(old);
+        } catch (const KelError&) {
+            throw KelError(error.kind(), error.operation(),
+                           "the old contents are kept in " + aside, error.systemText());
+        }
+        file.Close();
+        ::DeleteFileA(aside.c_str());
+        throw;
+    }
+    if (!file.Close()) Fail(operation, ::GetLastError());
+    ::DeleteFileA(aside.c_str());
 }
 
 }  // namespace kel::win32

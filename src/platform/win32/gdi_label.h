@@ -34,6 +34,8 @@ public:
     void SetForeColor(std::uint32_t colour) override;
 
     void Paint(HDC dc) const;
+    // The font it measures and paints with (owned by the label).
+    HFONT Font() const { return font_.get(); }
 
 private:
     // Runs a change and asks for the pixels it touched to be painted again.

@@ -1,0 +1,257 @@
+// What we test: Win32Files on the real file system under Wine.
+//  - FileExists: a hidden, system or read-only file is there like any other
+//    (the start never writes the defaults over it); a folder is not a file.
+//  - The safe replace under each fault a save can meet: the file locked by
+//    another program, read-only, the disk full part-way, the rename into
+//    place refused (the rewrite in place, also on a full disk), the process
+//    killed part-way. Each ends with the old file byte for byte or the new
+//    one complete, never a mix or an empty file; a failure says which file
+//    and why.
+#include "check.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "host_support.h"
+#include "platform/errors.h"
+
+namespace kel::host {
+namespace {
+
+const std::string kOld = "*** old sayings ***\r\nthe user's own\r\n";
+
+std::string Pattern(std::size_t size) {
+    std::string s(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>('a' + i % 26);
+    return s;
+}
+
+std::string Save(Files& files, const std::string& path, const std::string& fresh) {
+    try {
+        files.ReplaceAll(path, fresh);
+    } catch (const KelError& error) {
+        return error.Report();
+    }
+    return {};
+}
+
+// Checks what a save that gave `report` left at `path` (which held `old`):
+// either the new file complete and no error, or the old file byte for byte
+// and an error whose report names the file and `reason` (a save that must go
+// through passes no reason). Returns whether the save went through.
+bool Left(const std::string& path, const std::string& old, const std::string& fresh,
+          const std::string& report, const char* reason) {
+    std::string now;
+    EXPECT_TRUE(GetFile(path, &now)) << path << " is gone";
+    if (report.empty()) {
+        EXPECT_TRUE(now == fresh) << "no error, but " << path << " holds " << now.size()
+                                  << " bytes, not the " << fresh.size() << " saved";
+        return true;
+    }
+    EXPECT_TRUE(now == old) << "the save failed and " << path << " holds " << now.size()
+                            << " bytes: neither the old " << old.size() << " nor the new "
+                            << fresh.size() << "\n" << report;
+    if (reason == nullptr) {
+        ADD_FAILURE() << "the save failed:\n" << report;
+        return false;
+    }
+    EXPECT_NE(report.find(path), std::string::npos) << report;
+    EXPECT_NE(report.find(reason), std::string::npos) << report;
+    return false;
+}
+
+bool SaveSurvives(Files& files, const std::string& path, const std::string& old,
+                  const std::string& fresh, const char* reason) {
+    return Left(path, old, fresh, Save(files, path, fresh), reason);
+}
+
+bool Exists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TEST(Win32Files, AnyFileExistsWhateverItsAttributesAFolderDoesNot) {
+    ScratchDir dir;
+    win32::Win32Files files;
+    const struct {
+        const char* name;
+        DWORD attributes;
+    } cases[] = {
+        {"normal.dat", FILE_ATTRIBUTE_NORMAL},
+        {"hidden.dat", FILE_ATTRIBUTE_HIDDEN},
+        {"system.dat", FILE_ATTRIBUTE_SYSTEM},
+        {"all.dat", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.Path(c.name);
+        PutFile(path, kOld);
+        ASSERT_TRUE(::SetFileAttributesA(path.c_str(), c.attributes));
+        EXPECT_TRUE(files.FileExists(path)) << c.name;
+        EXPECT_EQ(files.ReadAll(path), kOld) << c.name;
+    }
+    EXPECT_FALSE(files.FileExists(dir.Path("missing.dat")));
+    ASSERT_TRUE(::CreateDirectoryA(dir.Path("folder.dat").c_str(), nullptr));
+    EXPECT_FALSE(files.FileExists(dir.Path("folder.dat")));
+
+    // A save over a hidden file keeps it hidden.
+    files.ReplaceAll(dir.Path("hidden.dat"), "new\r\n");
+    EXPECT_NE(::GetFileAttributesA(dir.Path("hidden.dat").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+}
+
+TEST(Win32Files, SaveReplacesCompletelyAndLeavesNoTemporaryFile) {
+    ScratchDir dir;
+    win32::Win32Files files;
+    const std::string path = dir.Path("kel.dat");
+    PutFile(path, kOld);
+    EXPECT_TRUE(SaveSurvives(files, path, kOld, "short\r\n", nullptr));
+    EXPECT_TRUE(SaveSurvives(files, path, "short\r\n", Pattern(300000), nullptr));
+    EXPECT_FALSE(Exists(path + ".new"));
+    EXPECT_FALSE(Exists(path + ".old"));
+}
+
+// Another program holds the file: open without sharing, or open with
+// sharing but every byte locked. A save may go through (the other program
+// keeps the old file it opened) or fail; it never tears the file.
+TEST(Win32Files, LockedFileIsNeverTorn) {
+    ScratchDir dir;
+    const struct {
+        const char* how;
+        DWORD share;
+        bool lockRange;
+    } cases[] = {
+        {"open without sharing", 0, false},
+        {"open with sharing, every byte locked", FILE_SHARE_READ | FILE_SHARE_WRITE, true},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        for (int refuseRename = 0; refuseRename < 2; ++refuseRename) {
+            SCOPED_TRACE(refuseRename ? "rename refused: rewrite in place" : "rename");
+            const std::string path = dir.Path("locked" + std::to_string(++n) + ".dat");
+            PutFile(path, kOld);
+            HANDLE other = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, c.share,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(other, INVALID_HANDLE_VALUE);
+            OVERLAPPED whole{};
+            if (c.lockRange) {
+                ASSERT_TRUE(::LockFileEx(other, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
+                                         0, MAXDWORD, MAXDWORD, &whole));
+            }
+            win32::Win32Files plain;
+            RenameRefusingFiles refusing;
+            Files& files = refuseRename ? static_cast<Files&>(refusing) : plain;
+            const std::string report = Save(files, path, Pattern(5000));
+            if (c.lockRange) ::UnlockFileEx(other, 0, MAXDWORD, MAXDWORD, &whole);
+            ::CloseHandle(other);
+            const bool saved = Left(path, kOld, Pattern(5000), report, "access denied");
+            std::printf("  note: %s, %s: %s\n", c.how, refuseRename ? "rewrite in place" : "rename",
+                        saved ? "saved" : "refused, old file kept");
+        }
+    }
+}
+
+TEST(Win32Files, ReadOnlyFileIsRefusedAndKept) {
+    ScratchDir dir;
+    const std::string path = dir.Path("kel.dat");
+    PutFile(path, kOld);
+    ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    win32::Win32Files files;
+    EXPECT_FALSE(SaveSurvives(files, path, kOld, "new\r\n", "read-only"));
+    EXPECT_FALSE(Exists(path + ".new"));
+}
+
+// The rename refused: the file is rewritten where it lies, its old bytes
+// kept aside until the new ones are flushed.
+TEST(Win32Files, RenameRefusedRewritesInPlace) {
+    ScratchDir dir;
+    const std::string path = dir.Path("kel.dat");
+    PutFile(path, Pattern(20000));
+    RenameRefusingFiles files;
+    EXPECT_TRUE(SaveSurvives(files, path, Pattern(20000), kOld, nullptr));  // shorter
+    EXPECT_TRUE(SaveSurvives(files, path, kOld, Pattern(70000), nullptr));  // longer
+    EXPECT_FALSE(Exists(path + ".new"));
+    EXPECT_FALSE(Exists(path + ".old"));
+}
+
+// A small drive (scripts/test maps a small tmpfs as one where it runs as
+// root): the save needs more room than is left.
+class SmallDrive : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* drive = std::getenv("KEL_HOST_SMALL_DRIVE");
+        if (drive == nullptr || *drive == '\0') {
+            GTEST_SKIP() << "no small drive (KEL_HOST_SMALL_DRIVE unset: scripts/test maps a "
+                            "small tmpfs as a drive only where it runs as root)";
+        }
+        dir_.reset(new ScratchDir(drive));
+        path_ = dir_->Path("kel.dat");
+        PutFile(path_, old_);
+    }
+    std::uint64_t FreeBytes() const {
+        ULARGE_INTEGER free{};
+        EXPECT_TRUE(::GetDiskFreeSpaceExA(dir_->dir().c_str(), &free, nullptr, nullptr));
+        return free.QuadPart;
+    }
+    std::unique_ptr<ScratchDir> dir_;
+    std::string path_;
+    const std::string old_ = Pattern(12000);
+};
+
+TEST_F(SmallDrive, DiskFullPartWayKeepsTheOldFile) {
+    win32::Win32Files files;
+    const std::string fresh = Pattern(static_cast<std::size_t>(FreeBytes() * 2));
+    EXPECT_FALSE(SaveSurvives(files, path_, old_, fresh, "disk full"));
+    EXPECT_FALSE(Exists(path_ + ".new"));
+}
+
+// The rewrite in place runs out of room after the new bytes went aside
+// (60 % of what is free): the old bytes are written back.
+TEST_F(SmallDrive, RenameRefusedAndDiskFullKeepsTheOldFile) {
+    RenameRefusingFiles files;
+    const std::string fresh = Pattern(static_cast<std::size_t>(FreeBytes() * 6 / 10));
+    EXPECT_FALSE(SaveSurvives(files, path_, old_, fresh, "disk full"));
+    EXPECT_FALSE(Exists(path_ + ".old"));
+    EXPECT_FALSE(Exists(path_ + ".new"));
+}
+
+// The process dies half-way through the save and again with every byte
+// written but the file not yet in place. The old file is what the next
+// start reads; the temporary file left behind is ignored, and the next
+// save overwrites and removes it.
+TEST(Win32Files, ProcessKilledPartWayLeavesTheOldFile) {
+    ScratchDir dir;
+    const std::string path = dir.Path("kel.dat");
+    const unsigned long size = 40000;
+    for (unsigned long dieAfter : {size / 2, size}) {
+        SCOPED_TRACE("killed after " + std::to_string(dieAfter) + " bytes");
+        PutFile(path, kOld);
+        std::string command = "\"" + OwnPath() + "\" --die-while-saving \"" + path + "\" " +
+                              std::to_string(dieAfter) + " " + std::to_string(size);
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                     nullptr, &si, &pi));
+        const DWORD waited = ::WaitForSingleObject(pi.hProcess, 120000);
+        DWORD code = 0;
+        ::GetExitCodeProcess(pi.hProcess, &code);
+        if (waited != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+        ASSERT_EQ(waited, WAIT_OBJECT_0);
+        ASSERT_EQ(code, 9u) << "the saving process did not die where it was meant to";
+
+        win32::Win32Files files;
+        EXPECT_TRUE(files.FileExists(path));
+        EXPECT_EQ(files.ReadAll(path), kOld);
+        EXPECT_TRUE(Exists(path + ".new")) << "the temporary file should be left behind";
+        files.ReplaceAll(path, "next\r\n");
+        EXPECT_EQ(files.ReadAll(path), "next\r\n");
+        EXPECT_FALSE(Exists(path + ".new"));
+    }
+}
+
+}  // namespace
+}  // namespace kel::host
