@@ -188,10 +188,19 @@ void SaverHost::PumpEvents() {
 // saver's CPU time. Messages that come early (the timer, movement ignored in
 // one-shot mode) are delivered at once and the wait resumes for the rest of
 // the time, so the time is kept whatever arrives.
+double CounterMs() {
+    static const double ticksPerMs = [] {
+        LARGE_INTEGER frequency;
+        ::QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / ticksPerMs;
+}
+
 void SaverHost::WaitForEvents(std::uint32_t milliseconds) {
-    LARGE_INTEGER frequency, start, now;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&start);
+    const double endMs = CounterMs() + static_cast<double>(milliseconds);
     DWORD timeout = milliseconds;
     for (;;) {
         const DWORD woken =
@@ -203,10 +212,7 @@ void SaverHost::WaitForEvents(std::uint32_t milliseconds) {
             return;
         }
         PumpEvents();
-        ::QueryPerformanceCounter(&now);
-        const double elapsedMs = static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 /
-                                 static_cast<double>(frequency.QuadPart);
-        const double leftMs = static_cast<double>(milliseconds) - elapsedMs;
+        const double leftMs = endMs - CounterMs();
         if (leftMs < 0.5) return;
         timeout = static_cast<DWORD>(leftMs + 0.5);  // to the nearest millisecond
     }
