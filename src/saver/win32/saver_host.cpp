@@ -181,13 +181,7 @@ void SaverHost::PumpEvents() {
     }
 }
 
-// Waits for input or the end of the time, whichever comes first, and pumps
-// only when something is queued. Under Wine an empty PeekMessage is a round
-// trip to the Wine server (tens of microseconds); polling with it after every
-// Sleep(1) of the wait phase stretched the phase by 7 % and cost most of the
-// saver's CPU time. Messages that come early (the timer, movement ignored in
-// one-shot mode) are delivered at once and the wait resumes for the rest of
-// the time, so the time is kept whatever arrives.
+// The performance counter in milliseconds.
 double CounterMs() {
     static const double ticksPerMs = [] {
         LARGE_INTEGER frequency;
@@ -199,6 +193,13 @@ double CounterMs() {
     return static_cast<double>(now.QuadPart) / ticksPerMs;
 }
 
+// Waits for input or the end of the time, whichever comes first, and pumps
+// only when something is queued. Under Wine an empty PeekMessage is a round
+// trip to the Wine server (tens of microseconds); polling with it after every
+// Sleep(1) of the wait phase stretched the phase by 7 % and cost most of the
+// saver's CPU time. Messages that come early (the timer, movement ignored in
+// one-shot mode) are delivered at once and the wait resumes for the rest of
+// the time, so the time is kept whatever arrives.
 void SaverHost::WaitForEvents(std::uint32_t milliseconds) {
     const double endMs = CounterMs() + static_cast<double>(milliseconds);
     DWORD timeout = milliseconds;
