@@ -28,7 +28,13 @@ public:
     // Delivers every pending message of the thread, then returns. Input
     // handlers run inside it and may end the program from there.
     virtual void PumpEvents() = 0;
+    // Sleeps without delivering anything.
     virtual void Sleep(std::uint32_t milliseconds) = 0;
+    // Lasts `milliseconds` like Sleep, but whenever messages are queued
+    // meanwhile it delivers them at once, as PumpEvents does; with none
+    // queued it delivers nothing. Input handlers run inside it and may end
+    // the program from there.
+    virtual void WaitForEvents(std::uint32_t milliseconds) = 0;
 };
 
 }  // namespace kel

@@ -36,7 +36,7 @@ class Form1 {
 public:
     static constexpr int kMsgListSize = 32001;       // entries 0 to 32,000
     static constexpr int kTimerIntervalMs = 1000;
-    static constexpr int kHoldPasses = 2000;         // wait phase: Sleep(1) + pump each
+    static constexpr int kHoldPasses = 2000;         // wait phase: 1 ms passes
     static constexpr int kPausePerCharMs = 200;      // title card
     static constexpr float kSayingPoints = 72.0f;    // the whole saying starts here
     static constexpr float kFitStepPoints = 3.0f;

@@ -129,11 +129,11 @@ void Form1::Timer1_Timer() {
     Guarded([&] { label1.SetVisible(true); });
     Guarded([&] { window.PumpEvents(); });
 
-    // The wait phase holds the saying for 2000 one-millisecond passes, pumping
-    // after each so that input ends the saver within about a millisecond.
+    // The wait phase holds the saying for 2000 one-millisecond passes. Each
+    // pass delivers input as soon as it is queued, so input ends the saver
+    // within the millisecond; a pass with nothing queued only waits.
     for (int pass = 1; pass <= kHoldPasses; ++pass) {
-        Guarded([&] { window.Sleep(1); });
-        Guarded([&] { window.PumpEvents(); });
+        Guarded([&] { window.WaitForEvents(1); });
     }
 
     Guarded([&] { label1.SetVisible(false); });

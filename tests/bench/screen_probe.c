@@ -5,7 +5,10 @@
  * white text); the extent is from the leftmost to the rightmost bright pixel
  * of any watched row; the background is the pixel at (2, 2).
  *
- *   screen_probe OUT_FILE SECONDS
+ *   screen_probe OUT_FILE SECONDS [ROOT_RRGGBB]
+ *
+ * With ROOT_RRGGBB it first gives the root window that background colour, so
+ * that a black full-screen window is seen the moment it is painted.
  *
  * Polls about once a millisecond: often enough to time a change to the
  * millisecond, seldom enough not to load the X server the saver draws on. */
@@ -24,8 +27,8 @@ static double now_ms(clockid_t clock) {
 }
 
 int main(int argc, char **argv) {
-    if (argc != 3) {
-        fprintf(stderr, "usage: screen_probe OUT_FILE SECONDS\n");
+    if (argc != 3 && argc != 4) {
+        fprintf(stderr, "usage: screen_probe OUT_FILE SECONDS [ROOT_RRGGBB]\n");
         return 2;
     }
     FILE *out = fopen(argv[1], "w");
@@ -39,6 +42,11 @@ int main(int argc, char **argv) {
     const Window root = DefaultRootWindow(dpy);
     const int width = DisplayWidth(dpy, DefaultScreen(dpy));
     const int height = DisplayHeight(dpy, DefaultScreen(dpy));
+    if (argc == 4) {
+        XSetWindowBackground(dpy, root, strtoul(argv[3], NULL, 16));
+        XClearWindow(dpy, root);
+        XSync(dpy, False);
+    }
     /* Rows through the middle third, where the saver centres its text. */
     int rows[5];
     for (int i = 0; i < 5; ++i) rows[i] = height / 2 - 48 + 24 * i;

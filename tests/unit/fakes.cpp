@@ -109,7 +109,13 @@ void FakeWindow::PumpEvents() {
 }
 void FakeWindow::Sleep(std::uint32_t ms) {
     sleptMs += ms;
-    if (ms != 1 || logSleep1) log_.push_back("sleep " + std::to_string(ms));
+    log_.push_back("sleep " + std::to_string(ms));
+}
+void FakeWindow::WaitForEvents(std::uint32_t ms) {
+    ++waits;
+    sleptMs += ms;
+    if (onWait) onWait(waits);
+    log_.push_back("wait " + std::to_string(ms));
 }
 
 // --- FakeSound, FakeSpeaker --------------------------------------------------

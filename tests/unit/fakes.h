@@ -91,6 +91,7 @@ public:
     float ScreenHeightTwips() const override { return screenHeight; }
     void PumpEvents() override;
     void Sleep(std::uint32_t ms) override;
+    void WaitForEvents(std::uint32_t ms) override;
 
     float screenWidth = 15360.0f;   // 1024 px at 15 twips per pixel
     float screenHeight = 11520.0f;  // 768 px
@@ -98,12 +99,15 @@ public:
     bool shown = false, topmost = false, timerEnabled = true, unloaded = false;
     float left = -1, top = -1, width = 0, height = 0;
     int pumps = 0;
-    long sleptMs = 0;
-    bool logSleep1 = false;  // Sleep(1) is frequent; log it only when asked
+    int waits = 0;
+    long sleptMs = 0;  // by Sleep and WaitForEvents
 
     // Called on every pump: a test injects input here ("on the 5th pump, move
     // the mouse"). Runs before the pump is logged.
     std::function<void(int pumpNumber)> onPump;
+    // Called in every WaitForEvents, its time already counted: input queued
+    // during that wait, delivered within it. Runs before the wait is logged.
+    std::function<void(int waitNumber)> onWait;
     // The form's QueryUnload, raised by Unload().
     std::function<void()> onQueryUnload;
 

@@ -91,7 +91,7 @@ TEST_F(Tick, PresentsOneSayingInOrder) {
         // the whole saying: on screen, then its closing sound, then the wait
         "hide Label1", "hide Label2", "caption Label1 まっ",
         "show Label1", "pump", "closing",
-        "show Label1", "pump x2001",
+        "show Label1", "pump", "wait 1 x2000",
         "hide Label1", "pump",
     };
     EXPECT_EQ(Collapsed(log), expected);
@@ -108,8 +108,8 @@ TEST_F(Tick, WaitPhaseKeepsTheSayingOnScreenThroughEveryPass) {
     StartAt(1);
     form.Sound = 0;
     int passesShowing = 0;
-    window.onPump = [&](int) {
-        if (window.sleptMs > 200 && label1.Visible() && label1.Caption() == u"一") ++passesShowing;
+    window.onWait = [&](int) {
+        if (label1.Visible() && label1.Caption() == u"一") ++passesShowing;
     };
     form.Timer1_Timer();
     EXPECT_EQ(passesShowing, 2000);
@@ -457,7 +457,7 @@ TEST_F(Tick, InputDuringTheFirstTitleCardEndsWithTheStartIndex) {
 TEST_F(Tick, InputDuringTheWaitPhaseEndsWithTheIndexOnScreen) {
     Phrases({u"題", u"一", u"二", u"三"});
     StartAt(2);
-    window.onPump = [&](int) {
+    window.onWait = [&](int) {
         if (window.sleptMs == 200 + 500) form.MouseMove();
     };
     ExpectEnds([&] { form.Timer1_Timer(); });
@@ -472,6 +472,7 @@ TEST_F(Tick, OneShotIgnoresMovementThenEndsWritingTheNextIndex) {
     StartAt(2);
     form.OneShot = 1;
     window.onPump = [&](int) { form.MouseMove(); };
+    window.onWait = [&](int) { form.MouseMove(); };
     ExpectEnds([&] { form.Timer1_Timer(); });
     EXPECT_EQ(window.sleptMs, 200 + 2000);
     EXPECT_EQ(profile.writes, Log{"StartUP/Frase_No=1"});
@@ -496,8 +497,9 @@ TEST_F(Tick, OneShotInRandomOrderWritesTheChosenIndex) {
 TEST_F(Tick, TimerExpiryInsideATickIsDropped) {
     Phrases({u"題", u"一", u"二"});
     StartAt(2);
-    window.onPump = [&](int pump) {
-        if (pump % 500 == 1) form.Timer1_Timer();
+    window.onPump = [&](int) { form.Timer1_Timer(); };
+    window.onWait = [&](int wait) {
+        if (wait % 500 == 1) form.Timer1_Timer();
     };
     form.Timer1_Timer();
     EXPECT_EQ(Count("backcolor 0"), 1);
@@ -507,6 +509,7 @@ TEST_F(Tick, TimerExpiryInsideATickIsDropped) {
 
     // ... and the next expiry after it runs a tick as usual.
     window.onPump = nullptr;
+    window.onWait = nullptr;
     form.Timer1_Timer();
     EXPECT_EQ(form.MsgNo, 0);
 }
