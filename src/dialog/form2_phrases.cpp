@@ -1,7 +1,6 @@
 // The phrase editor's side of the phrase file: loading it by the item rule
 // and saving the editor's text over it without ever losing the old file.
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -20,10 +19,14 @@ const std::u16string kCrLf = u"\r\n";
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
+// "U+" and at least four upper-case hex digits, as character tables name it.
 std::u16string CodePointText(std::uint32_t codePoint) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "U+%04X", static_cast<unsigned>(codePoint));
-    return Utf8ToUtf16(digits);
+    std::u16string hex;
+    do {
+        hex.insert(hex.begin(), u"0123456789ABCDEF"[codePoint & 0xF]);
+        codePoint >>= 4;
+    } while (codePoint != 0 || hex.size() < 4);
+    return u"U+" + hex;
 }
 
 // The characters of `text` that code page 932 cannot hold, each once, with

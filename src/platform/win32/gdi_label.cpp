@@ -1,6 +1,8 @@
 #include "platform/win32/gdi_label.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 #include "platform/errors.h"
 
@@ -29,6 +31,21 @@ RECT GdiLabel::PixelBounds() const {
     return RECT{x - margin, y - margin, x + extentX_ + margin, y + extentY_ + margin};
 }
 
+namespace {
+
+// A size for a report, to the hundredth ("12.75"), without the C library's
+// printf machinery, which the program would otherwise carry for this alone.
+std::string PointsText(float points) {
+    if (std::isnan(points)) return "NaN";
+    if (std::fabs(points) >= 1e9f) return points > 0 ? "1e9 or more" : "-1e9 or less";
+    const long hundredths = std::lround(static_cast<double>(points) * 100.0);
+    const long whole = std::labs(hundredths) / 100, part = std::labs(hundredths) % 100;
+    return std::string(hundredths < 0 ? "-" : "") + std::to_string(whole) + (part < 10 ? ".0" : ".") +
+           std::to_string(part);
+}
+
+}  // namespace
+
 // A size of s points makes a font of round(s x DPI / 72) pixels; the label
 // then reports that pixel height back in points, as the font engine renders
 // it. Below one pixel no font can be made.
@@ -36,7 +53,7 @@ void GdiLabel::SetFontSize(float points) {
     const double pixels = std::floor(static_cast<double>(points) * dpi_ / 72.0 + 0.5);
     if (!(pixels >= 1.0) || pixels > 32767.0) {
         throw KelError(ErrorKind::InvalidValue, "setting the font size",
-                       "size " + std::to_string(points) + " points");
+                       "size " + PointsText(points) + " points");
     }
     const int height = static_cast<int>(pixels);
     if (height == pixelHeight_ && font_) return;
@@ -45,7 +62,7 @@ void GdiLabel::SetFontSize(float points) {
                                DEFAULT_PITCH | FF_DONTCARE, face_.c_str());
     if (font == nullptr) {
         throw KelError(ErrorKind::InvalidValue, "creating a font",
-                       "size " + std::to_string(points) + " points");
+                       "size " + PointsText(points) + " points");
     }
     Update([&] {
         font_.reset(font);
