@@ -98,6 +98,7 @@ private:
     unsigned pressedButtons_ = 0;  // pressed over the saver, not yet released
     bool unloading_ = false;
     bool closedBySystem_ = false;
+    double waitEndMs_ = -1e9;  // where the last WaitForEvents ended, on its grid
 };
 
 void SaverHost::Create() {
@@ -238,10 +239,23 @@ double CounterMs() {
 // saver's CPU time. Messages that come early (the timer, movement ignored in
 // one-shot mode) are delivered at once and the wait resumes for the rest of
 // the time, so the time is kept whatever arrives.
+//
+// Waits that follow one another keep to one grid: a wait that begins within
+// a millisecond of the previous one's end lasts until `milliseconds` after
+// that end, not after its own start. Every timed wait overshoots a little
+// (Wine's server rounds each timeout up and must itself be scheduled, about
+// 0.2 ms a time here); on the grid that does not pile up over the 2000
+// passes of the wait phase, which then lasts its two seconds. A wait that
+// begins later than that starts a grid of its own.
 void SaverHost::WaitForEvents(std::uint32_t milliseconds) {
-    const double endMs = CounterMs() + static_cast<double>(milliseconds);
-    DWORD timeout = milliseconds;
+    const double startMs = CounterMs();
+    const bool follows = startMs - waitEndMs_ < 1.0;
+    const double endMs = (follows ? waitEndMs_ : startMs) + static_cast<double>(milliseconds);
+    waitEndMs_ = endMs;
     for (;;) {
+        // Behind the grid: no waiting, only what is queued is delivered.
+        const double leftMs = endMs - CounterMs();
+        const DWORD timeout = leftMs < 0.5 ? 0 : static_cast<DWORD>(leftMs + 0.5);
         const DWORD woken =
             ::MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woken == WAIT_TIMEOUT) return;
@@ -251,9 +265,7 @@ void SaverHost::WaitForEvents(std::uint32_t milliseconds) {
             return;
         }
         PumpEvents();
-        const double leftMs = endMs - CounterMs();
-        if (leftMs < 0.5) return;
-        timeout = static_cast<DWORD>(leftMs + 0.5);  // to the nearest millisecond
+        if (timeout == 0) return;
     }
 }
 
