@@ -419,6 +419,20 @@ img_bright_bbox() {
     echo "$geo" | sed 's/^\([0-9]*\)x\([0-9]*\)+\([0-9]*\)+\([0-9]*\)$/\1 \2 \3 \4/'
 }
 
+# expect_large_card "W H X Y" — the bright box of a large title card: one
+# character filling most of the screen's height, centred both ways.
+expect_large_card() {
+    local card="$1" w h x y off
+    read -r w h x y <<<"$card"
+    [ "$h" -lt "$E2E_SCREEN_H" ] && [ "$h" -ge $(( E2E_SCREEN_H * 450 / 768 )) ] \
+        || e2e_fail "card: $h px tall, expected most of the $E2E_SCREEN_H-pixel screen"
+    off=$(( 2 * x + w - E2E_SCREEN_W )); off=${off#-}
+    [ $(( off / 2 )) -le 40 ] || e2e_fail "card: not centred horizontally (box $card)"
+    off=$(( 2 * y + h - E2E_SCREEN_H )); off=${off#-}
+    [ $(( off / 2 )) -le 80 ] || e2e_fail "card: not centred vertically (box $card)"
+    e2e_pass_check "card: one character $w x $h px, centred (box $card)"
+}
+
 # ---------------------------------------------------------------- data files
 
 # The default files as the saver writes them: these exact lines, each in
