@@ -29,11 +29,13 @@ public:
     virtual void Unload() = 0;
 };
 
-// A message to the user that needs no answer (a message box on Win32).
+// A message to the user (a message box on Win32): one that needs no answer,
+// or a question whose safe answer, "no", is the default.
 class MessageSink {
 public:
     virtual ~MessageSink() = default;
     virtual void ShowMessage(const std::u16string& text) = 0;
+    virtual bool Confirm(const std::u16string& question) = 0;
 };
 
 }  // namespace kel

@@ -45,6 +45,12 @@ void Form2::Load() {
     // until the spinner first moves.
     Label2.SetCaption(DecimalText16(Frase_No));
     window.Show();
+    if (!MsgChangedLines.empty()) {
+        p_.Messages.ShowMessage(
+            u"フレーズファイルに、シフト JIS としても UTF-8 としても正しくないバイトがあります。"
+            u"保存すると次の行が変わります（保存する前に確かめます）。\r\n" +
+            ChangedLinesText());
+    }
 }
 
 void Form2::ViewInit() {

@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "data/phrase_encoding.h"
 #include "dialog/dialog_controls.h"
 #include "dialog/dialog_window.h"
 #include "platform/codec.h"
@@ -43,7 +45,7 @@ public:
     void MsgRead();
     void InitButton();
     // Writes the editor's text over the phrase file; false (after telling the
-    // user why) when it could not, the old file then being left as it was.
+    // user why, and what the file now holds) when it could not.
     bool MsgWrite();
 
     // Event handlers.
@@ -86,11 +88,14 @@ public:
     std::int16_t MsgLast = 0;
     std::string MsgPath;      // remembered by MsgRead for MsgWrite
     std::u16string MsgText;   // the editor text MsgRead built
+    PhraseEncoding MsgEncoding = PhraseEncoding::ShiftJis;  // how MsgWrite writes it back
+    std::vector<long> MsgChangedLines;  // lines a save would not write back as they were
 
 private:
     std::int16_t ReadSetting(const char* section, const char* key);
     void SetSoundButtonsEnabled(bool enabled);
     int SelectorLimit() const;
+    std::u16string ChangedLinesText() const;
 
     DialogPlatform& p_;
 };

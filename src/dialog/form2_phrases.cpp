@@ -6,6 +6,7 @@
 
 #include "data/items.h"
 #include "data/paths.h"
+#include "data/phrase_encoding.h"
 #include "dialog/form2.h"
 #include "platform/errors.h"
 #include "platform/text.h"
@@ -33,7 +34,8 @@ std::u16string CodePointText(std::uint32_t codePoint) {
 // the line where it first appears, for the user to find and fix them. Only
 // code units the codec already named are looked at, so that a long text costs
 // little.
-std::u16string DescribeUnrepresentable(const Codec& codec, const std::u16string& text,
+std::u16string DescribeUnrepresentable(const Codec& codec, PhraseEncoding encoding,
+                                       const std::u16string& text,
                                        const std::u16string& reported) {
     const std::size_t kMaxListed = 10;
     std::vector<std::u16string> seen;
@@ -57,7 +59,7 @@ std::u16string DescribeUnrepresentable(const Codec& codec, const std::u16string&
         for (const auto& s : seen) listed = listed || s == character;
         if (listed) continue;
         std::string ignored;
-        if (codec.Encode(character, ignored)) continue;
+        if (EncodePhrase(codec, encoding, character, ignored)) continue;
         seen.push_back(character);
         if (seen.size() > kMaxListed) {
             ++more;
@@ -84,11 +86,27 @@ std::u16string DescribeUnrepresentable(const Codec& codec, const std::u16string&
 
 }  // namespace
 
+// The lines a save would change, at most a handful of them by number.
+std::u16string Form2::ChangedLinesText() const {
+    const std::size_t kMaxListed = 20;
+    std::u16string text;
+    for (std::size_t i = 0; i < MsgChangedLines.size() && i < kMaxListed; ++i) {
+        text += (i == 0 ? u"" : u", ") + DecimalText16(MsgChangedLines[i]);
+    }
+    text += u" 行目";
+    if (MsgChangedLines.size() > kMaxListed) {
+        text += u"ほか " + DecimalText16(static_cast<long>(MsgChangedLines.size() - kMaxListed)) +
+                u" 行";
+    }
+    return text;
+}
+
 // Items, not lines: a comma splits a line into several items, each shown on
 // its own line; an empty line is counted but shows nothing. Every non-empty
-// item is followed by CR LF in the editor.
+// item is followed by CR LF in the editor. A save cut short is undone first.
 void Form2::MsgRead() {
     MsgPath = PhrasePath();
+    p_.Files.RecoverInterruptedRewrite(MsgPath);
     std::string bytes;
     try {
         bytes = p_.Files.ReadAll(MsgPath);
@@ -107,11 +125,30 @@ void Form2::MsgRead() {
                            "runs: run the screen saver once, then open its settings again.",
                        error.systemText());
     }
+    MsgEncoding = DetectPhraseEncoding(bytes);
+    if (MsgEncoding == PhraseEncoding::Utf8WithMark) bytes.erase(0, kUtf8Mark.size());
+
+    // The editor shows a text only up to its first NUL, and a save would
+    // then write that cut text: the file is not opened at all.
+    const long nulLine = LineOfFirstNul(bytes);
+    if (nulLine > 0) {
+        const std::string line = DecimalText(nulLine);
+        throw KelError(ErrorKind::InvalidValue, "opening the settings dialog",
+                       "フレーズファイル " + MsgPath + " の " + line +
+                           " 行目に NUL 文字（0x00）があります。エディターはそこから後ろを表示"
+                           "できず、保存するとその後ろのフレーズが消えてしまうため、開きません。"
+                           "ほかのエディターでその文字を消してください。\n"
+                           "The phrase file " + MsgPath + " holds a NUL byte (0x00) on line " +
+                           line + ". The editor would cut the text there and a save would erase "
+                           "every saying after it, so it is not opened; remove that byte with "
+                           "another editor.");
+    }
+    MsgChangedLines = LinesChangedBySave(p_.Codec, MsgEncoding, bytes);
 
     MsgText.clear();
     int n = 0;
     for (const std::string& item : SplitItems(bytes)) {
-        if (!item.empty()) MsgText += p_.Codec.Decode(item) + kCrLf;
+        if (!item.empty()) MsgText += DecodePhrase(p_.Codec, MsgEncoding, item) + kCrLf;
         // The count is 16-bit; past its largest value it stays there.
         if (n < kMaxItemCount) ++n;
     }
@@ -120,27 +157,54 @@ void Form2::MsgRead() {
     Label1.SetCaption(u"表示するメッセージ ：　" + DecimalText16(n) + u" フレーズ");
 }
 
-// The text and one CR LF, in code page 932, written beside the old file and
-// put in its place only once complete. Characters the code page cannot hold
-// are never replaced by something else: the save is refused instead.
+// The text and one CR LF, in the file's own encoding (a UTF-8 file keeps its
+// byte order mark, or its lack of one), written beside the old file and put
+// in its place only once complete. Characters the encoding cannot hold are
+// never replaced by something else: the save is refused instead. A file that
+// held bytes valid in neither encoding is written only once the user agrees.
 bool Form2::MsgWrite() {
     const std::u16string text = Text1.Text() + kCrLf;
     std::string bytes;
     std::u16string reported;
-    if (!p_.Codec.Encode(text, bytes, &reported)) {
+    if (!EncodePhrase(p_.Codec, MsgEncoding, text, bytes, &reported)) {
+        const std::u16string which = MsgEncoding == PhraseEncoding::ShiftJis
+                                         ? u"日本語の文字コード（シフト JIS）"
+                                         : u"UTF-8";
         p_.Messages.ShowMessage(
             u"メッセージを保存できませんでした。\r\n"
-            u"次の文字は日本語の文字コード（シフト JIS）で保存できません。"
+            u"次の文字は" + which + u"で保存できません。"
             u"消すか別の文字に置き換えてから、もう一度保存してください。\r\n" +
-            DescribeUnrepresentable(p_.Codec, text, reported));
+            DescribeUnrepresentable(p_.Codec, MsgEncoding, text, reported));
+        return false;
+    }
+    if (MsgEncoding == PhraseEncoding::Utf8WithMark) bytes.insert(0, kUtf8Mark);
+    if (!MsgChangedLines.empty() &&
+        !p_.Messages.Confirm(u"フレーズファイルの次の行には正しくないバイトがあり、"
+                             u"保存すると別の文字に変わります。\r\n" +
+                             ChangedLinesText() + u"\r\n\r\nそれでも保存しますか？")) {
         return false;
     }
     try {
         p_.Files.ReplaceAll(MsgPath, bytes);
     } catch (const KelError& error) {
-        p_.Messages.ShowMessage(u"メッセージを保存できませんでした。\r\n"
-                                u"元のファイル " + Utf8ToUtf16(MsgPath) +
-                                u" はそのまま残っています。編集中のテキストも消えていません。\r\n\r\n" +
+        const std::u16string path = Utf8ToUtf16(MsgPath);
+        std::u16string what;
+        switch (error.saveOutcome()) {
+        case SaveOutcome::OldFileUnchanged:
+            what = u"メッセージを保存できませんでした。\r\n"
+                   u"元のファイル " + path + u" はそのまま残っています。";
+            break;
+        case SaveOutcome::OldFileAside:
+            what = u"メッセージを保存できませんでした。\r\n"
+                   u"ファイル " + path + u" は書きかけで壊れています。元の内容はそっくり " +
+                   path + u".old に残っていて、次に起動したときに元に戻されます。";
+            break;
+        case SaveOutcome::NewFileSaved:
+            what = u"メッセージは保存されましたが、そのあとでエラーが起きました。\r\n"
+                   u"ファイル " + path + u" には新しいテキストが入っています。";
+            break;
+        }
+        p_.Messages.ShowMessage(what + u"編集中のテキストも消えていません。\r\n\r\n" +
                                 Utf8ToUtf16(error.Report()));
         return false;
     }

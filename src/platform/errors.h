@@ -22,6 +22,14 @@ enum class ErrorKind {
     Io,
 };
 
+// What a failed save left on disk. Most failures happen before the file is
+// touched; only a rewrite in place can end otherwise.
+enum class SaveOutcome {
+    OldFileUnchanged,  // the file holds its old bytes, as before the save
+    OldFileAside,      // the file is damaged; "<path>.old" holds the old bytes
+    NewFileSaved,      // the new bytes are in the file, something after failed
+};
+
 // What the report calls each kind, in plain words: a Japanese headline, and
 // the technical name that the lines under it use.
 const char* ErrorKindHeadline(ErrorKind kind);
@@ -43,11 +51,19 @@ public:
     // The whole report as one UTF-8 text, several lines.
     std::string Report() const;
 
+    // Set by a save that failed after it had touched the file.
+    SaveOutcome saveOutcome() const { return saveOutcome_; }
+    KelError& WithSaveOutcome(SaveOutcome outcome) {
+        saveOutcome_ = outcome;
+        return *this;
+    }
+
 private:
     ErrorKind kind_;
     std::string operation_;
     std::string detail_;
     std::string systemText_;
+    SaveOutcome saveOutcome_ = SaveOutcome::OldFileUnchanged;
 };
 
 }  // namespace kel

@@ -2,6 +2,41 @@
 
 namespace kel {
 
+namespace {
+
+// One well-formed UTF-8 sequence at `i`: its length and code point, or 0
+// when the bytes there are not one (a stray continuation byte, a sequence
+// cut short, an overlong form, a surrogate, a value past U+10FFFF).
+std::size_t Utf8Sequence(const std::string& text, std::size_t i, std::uint32_t* codePoint) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    std::size_t length = 0;
+    std::uint32_t c = 0, least = 0;
+    if (b < 0x80) {
+        *codePoint = b;
+        return 1;
+    } else if (b >= 0xC2 && b <= 0xDF) {
+        length = 2, c = b & 0x1F, least = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3, c = b & 0x0F, least = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4, c = b & 0x07, least = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto t = static_cast<unsigned char>(text[i + k]);
+        if ((t & 0xC0) != 0x80) return 0;
+        c = (c << 6) | (t & 0x3F);
+    }
+    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+    *codePoint = c;
+    return length;
+}
+
+}  // namespace
+
+// A lone surrogate half has no UTF-8 form: it becomes U+FFFD.
 std::string Utf16ToUtf8(const std::u16string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -10,6 +45,8 @@ std::string Utf16ToUtf8(const std::u16string& text) {
             text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
         }
         if (c < 0x80) {
             out += static_cast<char>(c);
@@ -30,27 +67,15 @@ std::string Utf16ToUtf8(const std::u16string& text) {
     return out;
 }
 
+// Each byte that does not start a well-formed sequence becomes U+FFFD.
 std::u16string Utf8ToUtf16(const std::string& text) {
     std::u16string out;
     std::size_t i = 0;
     while (i < text.size()) {
-        const auto b = static_cast<unsigned char>(text[i]);
         std::uint32_t c = 0xFFFD;
-        std::size_t len = 1;
-        if (b < 0x80) {
-            c = b;
-        } else if ((b & 0xE0) == 0xC0 && i + 1 < text.size()) {
-            c = ((b & 0x1F) << 6) | (text[i + 1] & 0x3F);
-            len = 2;
-        } else if ((b & 0xF0) == 0xE0 && i + 2 < text.size()) {
-            c = ((b & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) | (text[i + 2] & 0x3F);
-            len = 3;
-        } else if ((b & 0xF8) == 0xF0 && i + 3 < text.size()) {
-            c = ((b & 0x07) << 18) | ((text[i + 1] & 0x3F) << 12) |
-                ((text[i + 2] & 0x3F) << 6) | (text[i + 3] & 0x3F);
-            len = 4;
-        }
-        i += len;
+        const std::size_t length = Utf8Sequence(text, i, &c);
+        i += length > 0 ? length : 1;
+        if (length == 0) c = 0xFFFD;
         if (c >= 0x10000) {
             c -= 0x10000;
             out += static_cast<char16_t>(0xD800 + (c >> 10));
@@ -60,6 +85,16 @@ std::u16string Utf8ToUtf16(const std::string& text) {
         }
     }
     return out;
+}
+
+bool IsValidUtf8(const std::string& text) {
+    std::uint32_t c = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = Utf8Sequence(text, i, &c);
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
 }
 
 std::string DecimalText(long value) { return std::to_string(value); }

@@ -12,6 +12,9 @@ Form1::Form1(SaverPlatform& platform) : MsgList(kMsgListSize), p_(platform) {}
 void Form1::Load() {
     KeySound = p_.Process.LoadCustomResource(kKeySoundId);
     TitleSound = p_.Process.LoadCustomResource(kTitleSoundId);
+    // A save of the dialog's that was cut short is undone before anything
+    // looks at the phrase file.
+    p_.Files.RecoverInterruptedRewrite(PhrasePath());
     ChkFiles();
     InitRead();
     FontsizeSet();

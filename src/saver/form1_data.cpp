@@ -6,6 +6,7 @@
 #include "data/lines.h"
 #include "data/number.h"
 #include "data/paths.h"
+#include "data/phrase_encoding.h"
 #include "data/startup_folder.h"
 #include "platform/errors.h"
 #include "platform/text.h"
@@ -31,7 +32,8 @@ std::string EncodeLines(const Codec& codec, const std::vector<std::u16string>& l
 
 // A file that exists is the user's, whatever its attributes: a hidden or
 // system file is read like any other and never written over with the
-// defaults. An existing file is never inspected or repaired.
+// defaults, not even one that appears while they are being written. An
+// existing file is never inspected or repaired.
 void Form1::ChkFiles() {
     if (!p_.Files.FileExists(PhrasePath())) make_Msg();
     if (!p_.Files.FileExists(SettingsPath())) make_init();
@@ -42,12 +44,12 @@ void Form1::ChkFiles() {
 // that the next start would take for the user's.
 void Form1::make_init() {
     const std::string path = SettingsPath();
-    p_.Files.ReplaceAll(path, EncodeLines(p_.Codec, DefaultSettingsLines(), path));
+    p_.Files.CreateNew(path, EncodeLines(p_.Codec, DefaultSettingsLines(), path));
 }
 
 void Form1::make_Msg() {
     const std::string path = PhrasePath();
-    p_.Files.ReplaceAll(path, EncodeLines(p_.Codec, DefaultPhraseLines(), path));
+    p_.Files.CreateNew(path, EncodeLines(p_.Codec, DefaultPhraseLines(), path));
 }
 
 // The saver's defaults for missing keys lie outside what the dialog writes;
@@ -69,10 +71,13 @@ void Form1::InitRead() {
 
 // Whole lines into MsgList, entry 0 being the title line. A file longer than
 // the table stops at the first line that does not fit; the lines before it
-// stay loaded, MsgCount and Frase_No are left as they were.
+// stay loaded, MsgCount and Frase_No are left as they were. A UTF-8 file is
+// read as UTF-8, its byte order mark not being part of the title line.
 void Form1::Read_Msg() {
     const std::string path = PhrasePath();
-    const std::string bytes = p_.Files.ReadAll(path);
+    std::string bytes = p_.Files.ReadAll(path);
+    const PhraseEncoding encoding = DetectPhraseEncoding(bytes);
+    if (encoding == PhraseEncoding::Utf8WithMark) bytes.erase(0, kUtf8Mark.size());
     LineReader reader(bytes);
     int i = 0;
     while (!reader.AtEnd()) {
@@ -81,7 +86,7 @@ void Form1::Read_Msg() {
                            "line " + DecimalText(i + 1) + ": the saver holds at most " +
                                DecimalText(kMsgListSize) + " lines");
         }
-        MsgList[i] = p_.Codec.Decode(reader.Next());
+        MsgList[i] = DecodePhrase(p_.Codec, encoding, reader.Next());
         ++i;
     }
     MsgCount = static_cast<std::int16_t>(i);

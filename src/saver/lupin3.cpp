@@ -19,13 +19,23 @@ void Form1::Lupin3() {
     Centre(label1, window);
 
     const std::u16string& saying = MsgEntry(MsgList, MsgNo);
-    const std::int16_t length =
-        Checked16(static_cast<long>(saying.size()), "counting the characters of a saying");
+    // A character outside the Basic Multilingual Plane (a UTF-8 phrase file
+    // can hold one) is two code units, shown together on one card.
+    const auto unitsAt = [&saying](std::size_t at) -> std::size_t {
+        const bool pair = at + 1 < saying.size() && saying[at] >= 0xD800 && saying[at] <= 0xDBFF &&
+                          saying[at + 1] >= 0xDC00 && saying[at + 1] <= 0xDFFF;
+        return pair ? 2 : 1;
+    };
+    long characters = 0;
+    for (std::size_t at = 0; at < saying.size(); at += unitsAt(at)) ++characters;
+    const std::int16_t length = Checked16(characters, "counting the characters of a saying");
 
     // The position counts in 16 bits like the length: after a saying of
     // exactly 32,767 characters it overflows and the card is left as it is.
+    std::size_t at = 0;
     for (std::int16_t position = 1; position <= length;) {
-        const std::u16string character(1, saying[static_cast<std::size_t>(position) - 1]);
+        const std::u16string character = saying.substr(at, unitsAt(at));
+        at += character.size();
         label1.SetVisible(false);
         label1.SetCaption(character);
         Centre(label1, window);

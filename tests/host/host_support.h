@@ -29,19 +29,35 @@ private:
 void PutFile(const std::string& path, const std::string& bytes);
 bool GetFile(const std::string& path, std::string* bytes);
 
-// Win32Files whose rename into place is refused (ERROR_ACCESS_DENIED), as a
-// virtualised c:\windows may refuse it for a standard user.
-class RenameRefusingFiles : public win32::Win32Files {
+// Win32Files with faults: renames onto the file refused (ERROR_ACCESS_DENIED,
+// as a virtualised c:\windows may refuse them for a standard user, or as
+// another program holding the file open does for a moment) while the rename
+// of the aside copy to "<path>.old" goes through; writes that fail with a
+// full disk; a failing close after a rewrite in place.
+class FaultyFiles : public win32::Win32Files {
+public:
+    int refusedRenames = 0;   // refusals before a rename goes through; -1: all
+    int failWritesFrom = 0;   // WriteChunk calls (from 1) that fail, inclusive
+    int failWritesTo = 0;
+    bool failClose = false;
+    int renames = 0, writes = 0;  // calls so far
+
 protected:
-    BOOL MoveIntoPlace(const std::string&, const std::string&) override {
-        ::SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
+    BOOL WriteChunk(HANDLE file, const char* data, DWORD size, DWORD* written) override;
+    BOOL MoveIntoPlace(const std::string& from, const std::string& to, DWORD flags) override;
+    BOOL CloseWritten(HANDLE file) override;
+};
+
+class RenameRefusingFiles : public FaultyFiles {
+public:
+    RenameRefusingFiles() { refusedRenames = -1; }
 };
 
 // Saves `size` bytes over `path` and ends the process without any clean-up
-// once `dieAfter` bytes have been written. Returns only if it did not die.
-int DieWhileSaving(const std::string& path, unsigned long dieAfter, unsigned long size);
+// once `dieAfter` bytes have been written (renames onto the file refused
+// when `refuse`). Returns only if it did not die.
+int DieWhileSaving(const std::string& path, unsigned long dieAfter, unsigned long size,
+                   bool refuse);
 
 // The module's own path, for running it again as a child.
 std::string OwnPath();

@@ -77,7 +77,12 @@ private:
 class FakeMessages : public MessageSink {
 public:
     void ShowMessage(const std::u16string& text) override { messages.push_back(U8(text)); }
-    std::vector<std::string> messages;  // UTF-8
+    bool Confirm(const std::u16string& question) override {
+        messages.push_back(U8(question));
+        return answer;
+    }
+    std::vector<std::string> messages;  // UTF-8, questions included
+    bool answer = false;
 };
 
 class DialogFixture : public ::testing::Test {

@@ -158,6 +158,17 @@ void FakeFiles::ReplaceAll(const std::string& path, const std::string& bytes) {
     WriteAll(path, bytes);
 }
 
+void FakeFiles::RecoverInterruptedRewrite(const std::string& path) {
+    auto aside = files.find(Lower(path + ".old"));
+    if (aside == files.end()) return;
+    WriteAll(path, aside->second);
+    files.erase(aside);
+}
+
+void FakeFiles::CreateNew(const std::string& path, const std::string& bytes) {
+    if (!FileExists(path)) WriteAll(path, bytes);
+}
+
 // --- FakeProfile -------------------------------------------------------------
 
 namespace {

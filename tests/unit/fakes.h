@@ -142,6 +142,8 @@ public:
     bool FileExists(const std::string& path) const override;
     std::string ReadAll(const std::string& path) const override;
     void ReplaceAll(const std::string& path, const std::string& bytes) override;
+    void RecoverInterruptedRewrite(const std::string& path) override;
+    void CreateNew(const std::string& path, const std::string& bytes) override;
     void WriteAll(const std::string& path, const std::string& bytes);
 
     std::map<std::string, std::string> files;  // keyed by lower-cased path

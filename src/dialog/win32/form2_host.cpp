@@ -125,6 +125,10 @@ public:
     void ShowMessage(const std::u16string& text) override {
         ::MessageBoxW(hwnd_, Wide(text).c_str(), kTitle, MB_OK | MB_ICONWARNING);
     }
+    bool Confirm(const std::u16string& question) override {
+        return ::MessageBoxW(hwnd_, Wide(question).c_str(), kTitle,
+                             MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    }
 
 private:
     struct Child {
@@ -311,7 +315,16 @@ void Form2Host::Unload() {
 }
 
 int Form2Host::Run() {
-    form_.Load();
+    // After a failed Load the window goes before the report is shown: the
+    // report's message loop must deliver nothing to a form that is being
+    // torn down (this object dies while the report's error unwinds).
+    try {
+        form_.Load();
+    } catch (...) {
+        ::DestroyWindow(hwnd_);
+        hwnd_ = nullptr;
+        throw;
+    }
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (OnDialogKey(msg)) continue;

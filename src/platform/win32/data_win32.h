@@ -15,16 +15,25 @@ public:
     bool FileExists(const std::string& path) const override;
     std::string ReadAll(const std::string& path) const override;
     void ReplaceAll(const std::string& path, const std::string& bytes) override;
+    void RecoverInterruptedRewrite(const std::string& path) override;
+    void CreateNew(const std::string& path, const std::string& bytes) override;
 
 protected:
-    // The two system calls a save depends on, virtual so that the host tests
-    // can make them fail (a refused rename, a process that dies part-way);
-    // they call WriteFile and MoveFileExA as they stand.
+    // The system calls a save depends on, virtual so that the host tests can
+    // make them fail (a refused rename, a full disk, a process that dies
+    // part-way); they call WriteFile, MoveFileExA and CloseHandle as they
+    // stand. CloseWritten closes a file that was written in place.
     virtual BOOL WriteChunk(HANDLE file, const char* data, DWORD size, DWORD* written);
-    virtual BOOL MoveIntoPlace(const std::string& from, const std::string& to);
+    virtual BOOL MoveIntoPlace(const std::string& from, const std::string& to, DWORD flags);
+    virtual BOOL CloseWritten(HANDLE file);
 
 private:
     void WriteBytes(HANDLE file, const std::string& bytes, const std::string& operation);
+    void WriteNewFile(const std::string& path, const std::string& bytes,
+                      const std::string& operation);
+    bool MoveRetrying(const std::string& from, const std::string& to, DWORD flags,
+                      DWORD* code);
+    void DropAsideCopy(const std::string& path, const std::string& operation);
     void RewriteInPlace(const std::string& path, const std::string& bytes,
                         const std::string& operation);
 };
