@@ -149,7 +149,9 @@ std::string FakeFiles::ReadAll(const std::string& path) const {
 
 void FakeFiles::WriteAll(const std::string& path, const std::string& bytes) {
     const std::string key = Lower(path);
-    if (readOnly.count(key)) throw KelError(ErrorKind::AccessDenied, "writing", path);
+    if (readOnly.count(key)) {
+        throw KelError(ErrorKind::AccessDenied, "writing", path).WithSaveOutcome(failedWriteLeaves);
+    }
     files[key] = bytes;
     writes.push_back(key);
 }
