@@ -10,7 +10,7 @@
 e2e_begin
 data_build_probe
 
-# load_fails NAME FRASE_NO LINES
+# load_fails NAME FRASE_NO LINES TEXT... — the report names every TEXT.
 load_fails() {
     local name="$1" outcome
     sjis_write "$KEL_INI" "[View]" "ViewMode=0" "FontMode=1" "[Mode]" "Sound=0" "Speak=0" \
@@ -22,6 +22,7 @@ load_fails() {
     kel_start "$name" /s
     outcome=$(data_outcome "$name" 30)
     e2e_expect_eq "$name: the saver reports instead of running" "$outcome" reports
+    data_report_has "$name" "${@:4}"
     # The first tick would fall due one second after Load began, and its
     # one-shot end about three seconds later.
     sleep 6
@@ -38,5 +39,6 @@ load_fails() {
     expect_same_bytes "$name: the phrase file untouched" "$KEL_DAT" "$E2E_WORK/$name.dat"
 }
 
-load_fails frase-no-40000 40000 5
-load_fails lines-32002 5 32002
+load_fails frase-no-40000 40000 5 'c:\windows\kel.ini' '[StartUp] Frase_No' '"40000"'
+load_fails lines-32002 5 32002 'c:\windows\kel.dat' 'line 32002'
+

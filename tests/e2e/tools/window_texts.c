@@ -5,6 +5,8 @@
  *
  *   window_texts.exe            exit 0 when a message box was found, else 1
  *   window_texts.exe --close    also presses OK on each one found
+ *   window_texts.exe --class C  prints how many top-level windows of class C
+ *                               exist, shown or hidden
  */
 #include <windows.h>
 
@@ -47,8 +49,24 @@ static BOOL CALLBACK OnTop(HWND hwnd, LPARAM unused) {
     return TRUE;
 }
 
+static const char* countClass = NULL;
+static int counted = 0;
+
+static BOOL CALLBACK OnAny(HWND hwnd, LPARAM unused) {
+    char cls[256];
+    (void)unused;
+    if (GetClassNameA(hwnd, cls, sizeof cls) > 0 && strcmp(cls, countClass) == 0) ++counted;
+    return TRUE;
+}
+
 int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
+    if (argc > 2 && strcmp(argv[1], "--class") == 0) {
+        countClass = argv[2];
+        EnumWindows(OnAny, 0);
+        printf("%d\n", counted);
+        return 0;
+    }
     pressOk = argc > 1 && strcmp(argv[1], "--close") == 0;
     EnumWindows(OnTop, 0);
     fflush(stdout);
