@@ -98,6 +98,18 @@ void FuzzDialogSave(const std::uint8_t* data, std::size_t size) {
     for (const std::string& item : SplitItems(written)) items += item;
     const char kDropped[] = " ,\"\r\n";
     Check(Without(items, kDropped) == Without(written, kDropped));
+    if (written.find('\0') != std::string::npos) {
+        // The editor would cut the text at a NUL: the dialog does not open it.
+        Dialog refused(files, codec);
+        bool threw = false;
+        try {
+            refused.form.MsgRead();
+        } catch (const KelError&) {
+            threw = true;
+        }
+        Check(threw);
+        return;
+    }
 
     // Load and save unchanged, then load again: plain text is then stable.
     Dialog first(files, codec);

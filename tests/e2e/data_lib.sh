@@ -24,25 +24,17 @@ data_report_texts() {
     timeout 20 "$E2E_WINE" "$E2E_WORK/window_texts.exe" "$@" 2>/dev/null
 }
 
-# The title of the program's own report; any other message box (Wine's
-# crash dialog, say) is not one.
-DATA_REPORT_TITLE="kel 格言・迷言"
-
-# data_is_report FILE — the texts in FILE are the program's report.
-data_is_report() { [ "$(head -1 "$1")" = "$DATA_REPORT_TITLE" ]; }
-
 # data_outcome NAME SECONDS — waits until the instance either shows its
-# saver window ("runs"), shows its report ("reports", the texts in
-# $E2E_WORK/NAME.report; a message box with another title is "other") or
-# ends without either ("ended"); prints which, or "nothing" when the time ran
-# out.
+# saver window ("runs"), shows a message box ("reports", the texts in
+# $E2E_WORK/NAME.report; "other" when not titled as ours) or ends; prints which, or
+# "nothing" when the time ran out.
 data_outcome() {
     local name="$1" seconds="$2"
     local deadline=$(( $(e2e_now_ns) + seconds * 1000000000 ))
     while [ "$(e2e_now_ns)" -lt "$deadline" ]; do
         if [ -n "$(x_windows Form1)" ]; then echo runs; return; fi
         if data_report_texts >"$E2E_WORK/$name.report"; then
-            if data_is_report "$E2E_WORK/$name.report"; then echo reports; else echo other; fi
+            [ "$(head -1 "$E2E_WORK/$name.report")" = "kel 格言・迷言" ] && echo reports || echo other
             return
         fi
         if kel_exited "$name"; then echo ended; return; fi
@@ -50,10 +42,6 @@ data_outcome() {
     done
     echo nothing
 }
-
-# data_window_count CLASS — the program's top-level windows of that class,
-# shown or hidden (needs data_build_probe).
-data_window_count() { data_report_texts --class "$1"; }
 
 # data_report_has NAME TEXT... — every TEXT occurs in the report's texts.
 data_report_has() {

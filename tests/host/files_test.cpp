@@ -7,11 +7,7 @@
 //    killed part-way. Each ends with the old file byte for byte or the new
 //    one complete, never a mix or an empty file; a failure says which file
 //    and why.
-//  - The rewrite in place under faults (cut short, write-back failing, the
-//    close failing, a second save over a leftover "<path>.old"): the error
-//    says what the file holds; the next start puts a complete old copy back.
-//  - A rename refused for a moment goes through on a retry.
-//  - Only "not found" means missing; the defaults never replace a file.
+//  - A rewrite in place under faults says what the file holds; ".old" comes back.
 #include "check.h"
 
 #include <cstdint>
@@ -73,6 +69,17 @@ bool SaveSurvives(Files& files, const std::string& path, const std::string& old,
     return Left(path, old, fresh, Save(files, path, fresh), reason);
 }
 
+template <typename F>
+std::string Fails(F act, SaveOutcome* outcome = nullptr) {
+    try {
+        act();
+    } catch (const KelError& error) {
+        if (outcome != nullptr) *outcome = error.saveOutcome();
+        return error.Report();
+    }
+    return {};
+}
+
 bool Exists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -97,14 +104,7 @@ TEST(Win32Files, AnyFileExistsWhateverItsAttributesAFolderDoesNot) {
         EXPECT_EQ(files.ReadAll(path), kOld) << c.name;
     }
     EXPECT_FALSE(files.FileExists(dir.Path("missing.dat")));
-    EXPECT_FALSE(files.FileExists(dir.Path("no folder\\missing.dat")));
-    bool threw = false;
-    try {
-        files.FileExists(dir.Path("bad<name>.dat"));
-    } catch (const KelError& error) {
-        threw = error.Report().find("bad<name>.dat") != std::string::npos;
-    }
-    EXPECT_TRUE(threw) << "a name that cannot be looked at is not a missing file";
+    EXPECT_NE(Fails([&] { files.FileExists(dir.Path("bad<name>.dat")); }), "");
     ASSERT_TRUE(::CreateDirectoryA(dir.Path("folder.dat").c_str(), nullptr));
     EXPECT_FALSE(files.FileExists(dir.Path("folder.dat")));
 
@@ -219,9 +219,7 @@ TEST_F(SmallDrive, DiskFullPartWayKeepsTheOldFile) {
     EXPECT_FALSE(Exists(path_ + ".new"));
 }
 
-// The rename refused: the rewrite in place needs no more room than the new
-// copy did (that copy is removed first), so a save whose new copy fits
-// (90 % of what is free) goes through.
+// The rename refused: the rewrite in place needs no room for a third copy.
 TEST_F(SmallDrive, RenameRefusedNeedsNoRoomForAThirdCopy) {
     RenameRefusingFiles files;
     const std::string fresh = Pattern(static_cast<std::size_t>(FreeBytes() * 9 / 10));
@@ -230,210 +228,96 @@ TEST_F(SmallDrive, RenameRefusedNeedsNoRoomForAThirdCopy) {
     EXPECT_FALSE(Exists(path_ + ".new"));
 }
 
-// Runs this program as a child that dies part-way through a save.
-void DieWhileSavingChild(const std::string& path, unsigned long dieAfter, unsigned long size,
-                         bool refuse) {
-    std::string command = "\"" + OwnPath() + "\" --die-while-saving \"" + path + "\" " +
-                          std::to_string(dieAfter) + " " + std::to_string(size) +
-                          (refuse ? " refuse" : "");
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                 nullptr, &si, &pi));
-    const DWORD waited = ::WaitForSingleObject(pi.hProcess, 120000);
-    DWORD code = 0;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    if (waited != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    ASSERT_EQ(waited, WAIT_OBJECT_0);
-    ASSERT_EQ(code, 9u) << "the saving process did not die where it was meant to";
-}
-
 // The process dies half-way through the save and again with every byte
 // written but the file not yet in place. The old file is what the next
 // start reads; the temporary file left behind is ignored, and the next
-// save overwrites and removes it.
+// save overwrites and removes it. Killed in a rewrite in place: ".old" back.
 TEST(Win32Files, ProcessKilledPartWayLeavesTheOldFile) {
     ScratchDir dir;
     const std::string path = dir.Path("kel.dat");
     const unsigned long size = 40000;
-    for (unsigned long dieAfter : {size / 2, size}) {
+    for (unsigned long dieAfter : {size / 2, size, size + kOld.size() + size / 2}) {
         SCOPED_TRACE("killed after " + std::to_string(dieAfter) + " bytes");
         PutFile(path, kOld);
-        DieWhileSavingChild(path, dieAfter, size, false);
+        const bool inPlace = dieAfter > size;
+        std::string command = "\"" + OwnPath() + "\" --die-while-saving \"" + path + "\" " +
+                              std::to_string(dieAfter) + " " + std::to_string(size) +
+                              (inPlace ? " refuse" : "");
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                     nullptr, &si, &pi));
+        const DWORD waited = ::WaitForSingleObject(pi.hProcess, 120000);
+        DWORD code = 0;
+        ::GetExitCodeProcess(pi.hProcess, &code);
+        if (waited != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+        ASSERT_EQ(waited, WAIT_OBJECT_0);
+        ASSERT_EQ(code, 9u) << "the saving process did not die where it was meant to";
 
         win32::Win32Files files;
+        EXPECT_EQ(Exists(path + ".old"), inPlace);
+        files.RecoverInterruptedRewrite(path);
         EXPECT_TRUE(files.FileExists(path));
         EXPECT_EQ(files.ReadAll(path), kOld);
-        EXPECT_TRUE(Exists(path + ".new")) << "the temporary file should be left behind";
+        EXPECT_FALSE(Exists(path + ".old"));
+        EXPECT_EQ(Exists(path + ".new"), !inPlace) << "the temporary file should be left behind";
         files.ReplaceAll(path, "next\r\n");
         EXPECT_EQ(files.ReadAll(path), "next\r\n");
         EXPECT_FALSE(Exists(path + ".new"));
     }
 }
 
-// Killed half-way through a rewrite in place: the file is torn, and the next
-// start (the saver's or the dialog's) puts the complete old copy back.
-TEST(Win32Files, RewriteInPlaceCutShortIsUndoneAtTheNextStart) {
-    ScratchDir dir;
-    const std::string path = dir.Path("kel.dat");
-    const unsigned long size = 40000;
-    PutFile(path, kOld);
-    // The .new copy, the .old copy, then half of the rewrite.
-    DieWhileSavingChild(path, size + kOld.size() + size / 2, size, true);
-    std::string torn;
-    ASSERT_TRUE(GetFile(path, &torn));
-    EXPECT_NE(torn, kOld) << "the rewrite should have been cut short";
-    win32::Win32Files files;
-    files.RecoverInterruptedRewrite(path);
-    EXPECT_EQ(files.ReadAll(path), kOld);
-    EXPECT_FALSE(Exists(path + ".old"));
-    files.RecoverInterruptedRewrite(path);  // nothing to do
-    EXPECT_EQ(files.ReadAll(path), kOld);
-}
-
-std::string SaveOutcomeOf(Files& files, const std::string& path, const std::string& fresh,
-                          SaveOutcome* outcome) {
-    try {
-        files.ReplaceAll(path, fresh);
-    } catch (const KelError& error) {
-        *outcome = error.saveOutcome();
-        return error.Report();
-    }
-    return {};
-}
-
-// The rewrite in place under faults. WriteChunk calls: 1 the .new copy, 2
-// the .old copy, 3 the new bytes in place, 4 the old bytes written back.
+// Writes: .new, .old (none when left), the new bytes, the old written back.
+// After the next start's recovery the file is as the outcome said.
 TEST(Win32Files, RewriteInPlaceFaultsSayWhatTheFileHolds) {
     ScratchDir dir;
-    const std::string fresh = Pattern(3000);
+    const std::string path = dir.Path("kel.dat"), fresh = Pattern(3000);
+    enum { Saved = -1 };
     const struct {
         const char* what;
-        int failFrom, failTo;
-        bool failClose;
-        SaveOutcome outcome;
-        const char* holds;  // "old" or "new"
-        bool asideLeft;
+        int refusals, failFrom, failTo;
+        bool failClose, leftOld;
+        int outcome;
     } cases[] = {
-        {"new bytes refused, old written back", 3, 3, false, SaveOutcome::OldFileUnchanged, "old", false},
-        {"write-back refused too", 3, 4, false, SaveOutcome::OldFileAside, "old", true},
-        {"close fails after the flush", 0, 0, true, SaveOutcome::NewFileSaved, "new", false},
+        {"rename refused for a moment", 3, 0, 0, false, false, Saved},
+        {"new bytes refused, old written back", -1, 3, 3, false, false, 0},
+        {"write-back refused too", -1, 3, 4, false, false, 1},
+        {"close failed after the flush", -1, 0, 0, true, false, 2},
+        {"left .old, fails again", -1, 2, 9, false, true, 1},
+        {"left .old, in place", -1, 0, 0, false, true, Saved},
+        {"left .old, by rename", 0, 0, 0, false, true, Saved},
     };
-    int n = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string path = dir.Path("faulty" + std::to_string(++n) + ".dat");
-        PutFile(path, kOld);
-        RenameRefusingFiles files;
-        files.failWritesFrom = c.failFrom;
-        files.failWritesTo = c.failTo;
+        PutFile(path, c.leftOld ? "torn" : kOld);
+        if (c.leftOld) PutFile(path + ".old", kOld);
+        FaultyFiles files;
+        files.refusals = c.refusals, files.failFrom = c.failFrom, files.failTo = c.failTo;
         files.failClose = c.failClose;
-        SaveOutcome outcome = SaveOutcome::OldFileUnchanged;
-        const std::string report = SaveOutcomeOf(files, path, fresh, &outcome);
-        EXPECT_FALSE(report.empty());
-        EXPECT_EQ(static_cast<int>(outcome), static_cast<int>(c.outcome)) << report;
-        EXPECT_EQ(Exists(path + ".old"), c.asideLeft);
+        SaveOutcome outcome{};
+        const std::string report = Fails([&] { files.ReplaceAll(path, fresh); }, &outcome);
+        EXPECT_EQ(report.empty() ? Saved : static_cast<int>(outcome), c.outcome) << report;
+        if (outcome == SaveOutcome::OldFileAside) EXPECT_NE(report.find(path + ".old"), std::string::npos);
+        if (c.refusals > 0) EXPECT_EQ(files.writes, 1) << "rewritten in place, not renamed";
+        win32::Win32Files().RecoverInterruptedRewrite(path);
         std::string now;
-        if (c.asideLeft) {
-            EXPECT_NE(report.find(path + ".old"), std::string::npos) << report;
-            EXPECT_TRUE(GetFile(path + ".old", &now) && now == kOld);
-            win32::Win32Files().RecoverInterruptedRewrite(path);
-        }
-        EXPECT_TRUE(GetFile(path, &now) && now == (c.holds[0] == 'o' ? kOld : fresh));
-        EXPECT_FALSE(Exists(path + ".new"));
-        EXPECT_FALSE(Exists(path + ".old.new"));
+        EXPECT_TRUE(GetFile(path, &now) && now == (c.outcome == Saved || c.outcome == 2 ? fresh : kOld));
+        EXPECT_FALSE(Exists(path + ".old") || Exists(path + ".new") || Exists(path + ".old.new"));
     }
 }
 
-// A save while a "<path>.old" from a failed rewrite is still there (the
-// dialog stays open after the failure and the user saves again): the torn
-// file is never copied over that last good copy. A save that fails again
-// keeps it; one that goes through (in place or by rename) removes it.
-TEST(Win32Files, SecondSaveKeepsTheLastGoodCopy) {
+// A recovery that cannot finish (a folder in the way) names the good copy.
+TEST(Win32Files, RecoveryThatFailsNamesTheGoodCopy) {
     ScratchDir dir;
     const std::string path = dir.Path("kel.dat");
-    for (int how = 0; how < 3; ++how) {
-        SCOPED_TRACE(how == 0 ? "fails again" : how == 1 ? "in place" : "by rename");
-        PutFile(path, "torn");
-        PutFile(path + ".old", kOld);
-        FaultyFiles files;
-        files.refusedRenames = how < 2 ? -1 : 0;
-        if (how == 0) files.failWritesFrom = 2, files.failWritesTo = 99;  // after the .new copy
-        SaveOutcome outcome = SaveOutcome::OldFileUnchanged;
-        const std::string report = SaveOutcomeOf(files, path, "new\r\n", &outcome);
-        std::string now;
-        if (how == 0) {
-            EXPECT_TRUE(GetFile(path + ".old", &now) && now == kOld) << report;
-            EXPECT_EQ(static_cast<int>(outcome), static_cast<int>(SaveOutcome::OldFileAside));
-            continue;
-        }
-        EXPECT_EQ(report, "");
-        EXPECT_TRUE(GetFile(path, &now) && now == "new\r\n");
-        EXPECT_FALSE(Exists(path + ".old"));
-    }
-}
-
-// Another program holds the file open for a moment: the rename goes through
-// on a retry, and the file is not rewritten in place.
-TEST(Win32Files, RenameRefusedForAMomentGoesThroughOnARetry) {
-    ScratchDir dir;
-    const std::string path = dir.Path("kel.dat");
-    PutFile(path, kOld);
-    FaultyFiles files;
-    files.refusedRenames = 3;
-    EXPECT_TRUE(SaveSurvives(files, path, kOld, "new\r\n", nullptr));
-    EXPECT_EQ(files.renames, 4);
-    EXPECT_EQ(files.writes, 1) << "rewritten in place instead of renamed";
-    EXPECT_FALSE(Exists(path + ".old"));
-}
-
-// The recovery by rename, by copy where renames are refused, and its report
-// when it cannot: the good copy stays and is named.
-TEST(Win32Files, RecoveryPutsTheOldCopyBackOrNamesIt) {
-    ScratchDir dir;
-    for (int refuse = 0; refuse < 2; ++refuse) {
-        const std::string path = dir.Path("kel" + std::to_string(refuse) + ".dat");
-        PutFile(path, "torn");
-        PutFile(path + ".old", kOld);
-        FaultyFiles files;
-        files.refusedRenames = refuse ? -1 : 0;
-        files.RecoverInterruptedRewrite(path);
-        std::string now;
-        EXPECT_TRUE(GetFile(path, &now) && now == kOld) << refuse;
-        EXPECT_FALSE(Exists(path + ".old")) << refuse;
-    }
-    const std::string blocked = dir.Path("blocked.dat");  // a folder where the file should be
-    ASSERT_TRUE(::CreateDirectoryA(blocked.c_str(), nullptr));
-    PutFile(blocked + ".old", kOld);
-    std::string report;
-    try {
-        RenameRefusingFiles().RecoverInterruptedRewrite(blocked);
-    } catch (const KelError& error) {
-        report = error.Report();
-    }
-    EXPECT_NE(report.find(blocked + ".old"), std::string::npos) << report;
-    std::string now;
-    EXPECT_TRUE(GetFile(blocked + ".old", &now) && now == kOld);
-}
-
-// The defaults are created, never put over a file that is there.
-TEST(Win32Files, CreateNewNeverReplacesAFile) {
-    ScratchDir dir;
-    for (int refuse = 0; refuse < 2; ++refuse) {
-        FaultyFiles files;
-        files.refusedRenames = refuse ? -1 : 0;
-        const std::string path = dir.Path("there" + std::to_string(refuse) + ".ini");
-        PutFile(path, kOld);
-        files.CreateNew(path, "defaults\r\n");
-        std::string now;
-        EXPECT_TRUE(GetFile(path, &now) && now == kOld) << refuse;
-        files.CreateNew(path + ".missing", "defaults\r\n");
-        EXPECT_TRUE(GetFile(path + ".missing", &now) && now == "defaults\r\n") << refuse;
-        EXPECT_FALSE(Exists(path + ".new"));
-    }
+    ASSERT_TRUE(::CreateDirectoryA(path.c_str(), nullptr));
+    PutFile(path + ".old", kOld);
+    const std::string report = Fails([&] { RenameRefusingFiles().RecoverInterruptedRewrite(path); });
+    EXPECT_NE(report.find(path + ".old"), std::string::npos) << report;
+    EXPECT_TRUE(Exists(path + ".old"));
 }
 
 }  // namespace

@@ -31,15 +31,13 @@ void RemoveTree(const std::string& dir) {
 // Dies once `dieAfter` bytes of the save have been written.
 class DyingFiles : public FaultyFiles {
 public:
-    DyingFiles(unsigned long dieAfter, bool refuse) : left_(dieAfter) {
-        refusedRenames = refuse ? -1 : 0;
-    }
+    DyingFiles(unsigned long dieAfter, bool refuse) : left_(dieAfter) { refusals = -refuse; }
 
 protected:
     BOOL WriteChunk(HANDLE file, const char* data, DWORD size, DWORD* written) override {
         const DWORD now = size < left_ ? size : static_cast<DWORD>(left_);
         DWORD done = 0;
-        if (now > 0 && !FaultyFiles::WriteChunk(file, data, now, &done)) return FALSE;
+        if (now > 0 && !::WriteFile(file, data, now, &done, nullptr)) return FALSE;
         left_ -= done;
         if (left_ == 0) ::TerminateProcess(::GetCurrentProcess(), 9);
         *written = done;
@@ -89,33 +87,6 @@ bool GetFile(const std::string& path, std::string* bytes) {
     while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes->append(buffer, n);
     std::fclose(f);
     return true;
-}
-
-BOOL FaultyFiles::WriteChunk(HANDLE file, const char* data, DWORD size, DWORD* written) {
-    ++writes;
-    if (writes >= failWritesFrom && writes <= failWritesTo) {
-        ::SetLastError(ERROR_DISK_FULL);
-        return FALSE;
-    }
-    return Win32Files::WriteChunk(file, data, size, written);
-}
-
-BOOL FaultyFiles::MoveIntoPlace(const std::string& from, const std::string& to, DWORD flags) {
-    ++renames;
-    const bool aside = to.size() > 4 && to.compare(to.size() - 4, 4, ".old") == 0;
-    if (!aside && refusedRenames != 0) {
-        if (refusedRenames > 0) --refusedRenames;
-        ::SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    return Win32Files::MoveIntoPlace(from, to, flags);
-}
-
-BOOL FaultyFiles::CloseWritten(HANDLE file) {
-    const BOOL closed = Win32Files::CloseWritten(file);
-    if (!failClose) return closed;
-    ::SetLastError(ERROR_WRITE_FAULT);
-    return FALSE;
 }
 
 int DieWhileSaving(const std::string& path, unsigned long dieAfter, unsigned long size,

@@ -29,33 +29,38 @@ private:
 void PutFile(const std::string& path, const std::string& bytes);
 bool GetFile(const std::string& path, std::string* bytes);
 
-// Win32Files with faults: renames onto the file refused (ERROR_ACCESS_DENIED,
-// as a virtualised c:\windows may refuse them for a standard user, or as
-// another program holding the file open does for a moment) while the rename
-// of the aside copy to "<path>.old" goes through; writes that fail with a
-// full disk; a failing close after a rewrite in place.
+// Faults: renames onto the file refused, WriteChunk calls failFrom..failTo fail.
 class FaultyFiles : public win32::Win32Files {
 public:
-    int refusedRenames = 0;   // refusals before a rename goes through; -1: all
-    int failWritesFrom = 0;   // WriteChunk calls (from 1) that fail, inclusive
-    int failWritesTo = 0;
+    int refusals = 0, failFrom = 0, failTo = 0, renames = 0, writes = 0;  // refusals -1: all
     bool failClose = false;
-    int renames = 0, writes = 0;  // calls so far
 
 protected:
-    BOOL WriteChunk(HANDLE file, const char* data, DWORD size, DWORD* written) override;
-    BOOL MoveIntoPlace(const std::string& from, const std::string& to, DWORD flags) override;
-    BOOL CloseWritten(HANDLE file) override;
+    BOOL WriteChunk(HANDLE file, const char* data, DWORD size, DWORD* written) override {
+        ++writes;
+        if (writes < failFrom || writes > failTo) return Win32Files::WriteChunk(file, data, size, written);
+        ::SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    BOOL MoveIntoPlace(const std::string& from, const std::string& to, DWORD flags) override {
+        ++renames;
+        const bool aside = to.size() > 4 && to.compare(to.size() - 4, 4, ".old") == 0;
+        if (aside || refusals == 0) return Win32Files::MoveIntoPlace(from, to, flags);
+        if (refusals > 0) --refusals;
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    BOOL CloseWritten(HANDLE file) override {
+        const BOOL closed = Win32Files::CloseWritten(file);
+        if (failClose) ::SetLastError(ERROR_WRITE_FAULT);
+        return closed && !failClose;
+    }
 };
-
-class RenameRefusingFiles : public FaultyFiles {
-public:
-    RenameRefusingFiles() { refusedRenames = -1; }
-};
+struct RenameRefusingFiles : FaultyFiles { RenameRefusingFiles() { refusals = -1; } };
 
 // Saves `size` bytes over `path` and ends the process without any clean-up
-// once `dieAfter` bytes have been written (renames onto the file refused
-// when `refuse`). Returns only if it did not die.
+// once `dieAfter` bytes have been written (renames refused when `refuse`).
+// Returns only if it did not die.
 int DieWhileSaving(const std::string& path, unsigned long dieAfter, unsigned long size,
                    bool refuse);
 

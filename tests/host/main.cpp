@@ -8,9 +8,8 @@
 //   kel_host_tests.exe --die-while-saving PATH BYTES SIZE [refuse]
 //
 // saves SIZE bytes over PATH through the real Win32Files and ends the
-// process at once (TerminateProcess, nothing cleaned up) once BYTES have
-// been written (with "refuse": renames onto PATH refused, so that the save
-// rewrites it in place).
+// process at once (TerminateProcess, nothing cleaned up) once BYTES of them
+// have been written ("refuse": rewritten in place).
 #include <windows.h>
 
 #include <cstdlib>

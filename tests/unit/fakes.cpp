@@ -149,9 +149,7 @@ std::string FakeFiles::ReadAll(const std::string& path) const {
 
 void FakeFiles::WriteAll(const std::string& path, const std::string& bytes) {
     const std::string key = Lower(path);
-    if (readOnly.count(key)) {
-        throw KelError(ErrorKind::AccessDenied, "writing", path).WithSaveOutcome(failedWriteLeaves);
-    }
+    if (readOnly.count(key)) throw KelError(ErrorKind::AccessDenied, "writing", path);
     files[key] = bytes;
     writes.push_back(key);
 }

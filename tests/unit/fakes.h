@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/codec.h"
-#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/label.h"
 #include "platform/process.h"
@@ -148,8 +147,7 @@ public:
     void WriteAll(const std::string& path, const std::string& bytes);
 
     std::map<std::string, std::string> files;  // keyed by lower-cased path
-    std::set<std::string> readOnly;             // writes fail with AccessDenied,
-    SaveOutcome failedWriteLeaves = SaveOutcome::OldFileUnchanged;  // reported thus
+    std::set<std::string> readOnly;             // writes fail with AccessDenied
     std::vector<std::string> writes;            // paths, in order of writing
 };
 

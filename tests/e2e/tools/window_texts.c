@@ -5,8 +5,7 @@
  *
  *   window_texts.exe            exit 0 when a message box was found, else 1
  *   window_texts.exe --close    also presses OK on each one found
- *   window_texts.exe --class C  prints how many top-level windows of class C
- *                               exist, shown or hidden
+ *   window_texts.exe --class C  prints how many windows of class C exist
  */
 #include <windows.h>
 
@@ -17,6 +16,7 @@
 
 static int found = 0;
 static int pressOk = 0;
+static const char* countClass = NULL;
 
 static void PrintWide(const wchar_t* text) {
     char utf8[8192];
@@ -35,6 +35,11 @@ static BOOL CALLBACK OnChild(HWND child, LPARAM unused) {
 static BOOL CALLBACK OnTop(HWND hwnd, LPARAM unused) {
     wchar_t cls[64], title[512];
     (void)unused;
+    if (countClass != NULL) {
+        char name[64];
+        found += GetClassNameA(hwnd, name, 64) > 0 && strcmp(name, countClass) == 0;
+        return TRUE;
+    }
     if (!IsWindowVisible(hwnd)) return TRUE;
     if (GetClassNameW(hwnd, cls, 64) == 0 || wcscmp(cls, L"#32770") != 0) return TRUE;
     GetWindowTextW(hwnd, title, 512);
@@ -49,25 +54,15 @@ static BOOL CALLBACK OnTop(HWND hwnd, LPARAM unused) {
     return TRUE;
 }
 
-static const char* countClass = NULL;
-static int counted = 0;
-
-static BOOL CALLBACK OnAny(HWND hwnd, LPARAM unused) {
-    char cls[256];
-    (void)unused;
-    if (GetClassNameA(hwnd, cls, sizeof cls) > 0 && strcmp(cls, countClass) == 0) ++counted;
-    return TRUE;
-}
-
 int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
+    pressOk = argc > 1 && strcmp(argv[1], "--close") == 0;
     if (argc > 2 && strcmp(argv[1], "--class") == 0) {
         countClass = argv[2];
-        EnumWindows(OnAny, 0);
-        printf("%d\n", counted);
+        EnumWindows(OnTop, 0);
+        printf("%d\n", found);
         return 0;
     }
-    pressOk = argc > 1 && strcmp(argv[1], "--close") == 0;
     EnumWindows(OnTop, 0);
     fflush(stdout);
     return found ? 0 : 1;
