@@ -16,6 +16,7 @@
 
 #include "../tests/unit/dialog_fakes.h"
 #include "data/items.h"
+#include "platform/errors.h"
 
 namespace {
 
