@@ -1,5 +1,6 @@
 // Code page 932 as the program relies on it, one table per direction, run
-// against Win32Codec under Wine (tests/host) and IconvCodec (tests/unit).
+// against Win32Codec under Wine (tests/host) and IconvCodec (tests/unit) by
+// CheckCodecCases, with the EXPECT macros of the file that includes it.
 #pragma once
 
 #include <string>
@@ -49,5 +50,24 @@ inline const CodecDecodeOnly kCodecDecodeOnly[] = {
     {"A\x81", u"A\x30FB"},                          // a lead byte at the end
     {"\x87\x90\xED\x40", u"\x2252\x7E8A"},          // NEC and IBM duplicates
 };
+
+template <typename AnyCodec>
+void CheckCodecCases(const AnyCodec& codec) {
+    for (const auto& c : kCodecRoundTrips) {
+        std::string bytes;
+        std::u16string named;
+        EXPECT_TRUE(codec.Encode(c.text, bytes, &named));
+        EXPECT_EQ(bytes, c.bytes);
+        EXPECT_TRUE(named.empty());
+        EXPECT_EQ(codec.Decode(c.bytes), c.text);
+    }
+    for (const auto& c : kCodecRefusals) {
+        std::string bytes;
+        std::u16string named;
+        EXPECT_FALSE(codec.Encode(c.text, bytes, &named));
+        EXPECT_EQ(named, c.named);
+    }
+    for (const auto& c : kCodecDecodeOnly) EXPECT_EQ(codec.Decode(c.bytes), c.text);
+}
 
 }  // namespace kel::cases
