@@ -213,8 +213,10 @@ void PosixFiles::RecoverInterruptedRewrite(const std::string& path) {
     if (!S_ISREG(st.st_mode)) return;
     if (::rename(old.c_str(), path.c_str()) != 0) {
         const int error = errno;
-        Fail(error, "restoring the file " + path + " from " + old,
-             "the complete old contents are kept in " + old);
+        Fail(error, "putting back the file " + path + " from " + old,
+             "a save was cut short: " + old + " holds the complete sayings, " + path +
+                 " may be damaged. Nothing was written; copy " + old + " over " + path +
+                 " and delete " + old + ".");
     }
     SyncDirectory(DirectoryOf(path));
 }
