@@ -29,10 +29,10 @@ public:
     // it holds the complete old contents. Puts it back as `path` and removes
     // it; does nothing when there is none. Throws KelError naming the file that
     // holds the good copy when it cannot.
-    void RecoverInterruptedRewrite(const std::string& path);
+    void RecoverInterruptedRewrite(const std::string& path) override;
     // Writes a new file at `path`, which was found missing. A file that appears
     // there meanwhile is kept as it is and nothing is written.
-    void CreateNew(const std::string& path, const std::string& bytes);
+    void CreateNew(const std::string& path, const std::string& bytes) override;
 
 protected:
     // The calls a save depends on, virtual so that tests can make them fail
