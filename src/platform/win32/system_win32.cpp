@@ -21,6 +21,51 @@ std::wstring ModulePath() {
     }
 }
 
+namespace {
+
+// Calls `call(buffer, size)`, which answers the length it wrote or the size
+// it needs, until the buffer is large enough; `path` itself when it fails.
+template <typename Call>
+std::wstring GrowingPathCall(const std::wstring& path, Call call) {
+    std::wstring out(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD length = call(&out[0], static_cast<DWORD>(out.size()));
+        if (length == 0) return path;
+        if (length < out.size()) {
+            out.resize(length);
+            return out;
+        }
+        out.resize(length + 1);
+    }
+    return path;
+}
+
+HANDLE instanceMutex = nullptr;
+
+}  // namespace
+
+std::wstring NormalisedPath(const std::wstring& path) {
+    const std::wstring full = GrowingPathCall(path, [&](wchar_t* buffer, DWORD size) {
+        return ::GetFullPathNameW(path.c_str(), size, buffer, nullptr);
+    });
+    // A short name (C:\PROGRA~1\...) names the same file as its long one.
+    std::wstring longPath = GrowingPathCall(full, [&](wchar_t* buffer, DWORD size) {
+        return ::GetLongPathNameW(full.c_str(), buffer, size);
+    });
+    if (!longPath.empty()) {
+        ::CharUpperBuffW(&longPath[0], static_cast<DWORD>(longPath.size()));
+    }
+    return longPath;
+}
+
+void KeepInstanceMutex(HANDLE mutex) { instanceMutex = mutex; }
+
+void ReleaseInstanceMutex() {
+    if (instanceMutex == nullptr) return;
+    ::CloseHandle(instanceMutex);
+    instanceMutex = nullptr;
+}
+
 std::u16string Win32Process::ProgramDirectory() const {
     std::wstring path = ModulePath();
     const std::size_t slash = path.find_last_of(L"\\/");
