@@ -23,7 +23,10 @@ bool SpeechSession::Speaking() { return spoken_ && !engine_.WaitUntilDone(0); }
 
 void SpeechSession::FinishSpeaking(std::uint32_t limitMs,
                                    const std::function<void()>& between) {
-    if (!Speaking()) return;
+    if (Speaking()) WaitInSteps(limitMs, between);
+}
+
+void SpeechSession::WaitInSteps(std::uint32_t limitMs, const std::function<void()>& between) {
     for (std::uint32_t waitedMs = 0; waitedMs < limitMs; waitedMs += kFinishStepMs) {
         const std::uint32_t stepMs = std::min(kFinishStepMs, limitMs - waitedMs);
         if (engine_.WaitUntilDone(stepMs)) {
@@ -38,6 +41,18 @@ void SpeechSession::FinishSpeaking(std::uint32_t limitMs,
 void SpeechSession::Stop() {
     if (state_ == State::Ready && spoken_) engine_.Stop();
     spoken_ = false;
+}
+
+void SpeechSession::EndOfRun(bool letFinish, std::uint32_t limitMs,
+                             const std::function<void()>& beforeWaiting,
+                             const std::function<void()>& between) {
+    if (!letFinish) {
+        Stop();
+        return;
+    }
+    if (!Speaking()) return;
+    if (beforeWaiting) beforeWaiting();
+    WaitInSteps(limitMs, between);
 }
 
 }  // namespace kel

@@ -53,8 +53,16 @@ public:
     void FinishSpeaking(std::uint32_t limitMs, const std::function<void()>& between);
     // Stops the last saying, at once, if it is still being said.
     void Stop();
+    // The end of a saver run: the last saying, if still being said, is
+    // stopped at once, unless `letFinish` (a one-shot run that ended by
+    // itself); then `beforeWaiting` runs (the host clears the screen and lets
+    // a new start run) and the saying may finish as FinishSpeaking lets it.
+    void EndOfRun(bool letFinish, std::uint32_t limitMs, const std::function<void()>& beforeWaiting,
+                  const std::function<void()>& between);
 
 private:
+    void WaitInSteps(std::uint32_t limitMs, const std::function<void()>& between);
+
     enum class State { NotCreated, Ready, Unavailable };
     VoiceEngine& engine_;
     State state_ = State::NotCreated;

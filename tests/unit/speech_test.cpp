@@ -105,6 +105,28 @@ TEST(SpeechSession, FinishingWaitsInStepsWithinTheLimit) {
     }
 }
 
+// Only a one-shot run that ended by itself lets the saying finish, and only
+// after the host has had its turn before the wait (its instance released).
+TEST(SpeechSession, EndOfRunStopsOrLetsFinish) {
+    struct Case {
+        const char* what;
+        bool letFinish, stillSpeaking;
+        std::vector<std::string> tail;
+    };
+    for (const Case& c : {Case{"the user's click", false, true, {"stop"}},
+                          Case{"ended by itself", true, true, {"wait 0", "before", "wait 50"}},
+                          Case{"ended by itself, all said", true, false, {"wait 0"}}}) {
+        RecordingEngine engine;
+        engine.stillSpeaking = c.stillSpeaking;
+        engine.stepsToFinish = 1;
+        SpeechSession session(engine);
+        session.SpeakText(u"一");
+        session.EndOfRun(c.letFinish, 30000, [&] { engine.calls.push_back("before"); }, nullptr);
+        const std::vector<std::string> tail(engine.calls.begin() + 3, engine.calls.end());
+        EXPECT_EQ(tail, c.tail) << c.what;
+    }
+}
+
 TEST(SpeechSession, StopSilencesOnlyWhatIsBeingSaid) {
     RecordingEngine engine;
     SpeechSession session(engine);

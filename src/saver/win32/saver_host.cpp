@@ -95,7 +95,6 @@ private:
     template <typename Handler>
     void FromInput(Handler handler);
     [[noreturn]] void CloseFromSystem();
-    void LetGreetingFinish();
     // Marks window pixels for the next paint (all of them for nullptr).
     void Invalidate(const RECT* pixels) {
         if (hwnd_) ::InvalidateRect(hwnd_, pixels, FALSE);
@@ -208,26 +207,22 @@ void SaverHost::Unload() {
     unloading_ = true;
     ::KillTimer(hwnd_, kTimerId);
     form_.QueryUnload();
-    if (closedBySystem_ || inInput_) {
-        speaker_.Stop();  // the user or the system wants it over, now
-    } else {
-        LetGreetingFinish();
-    }
-}
-
-// Speech runs on its own, and a one-shot run that ends by itself would
-// otherwise end a second or two after the saying was handed over, cutting a
-// longer greeting off mid-word. So then, once Frase_No is written, the window
-// goes and the voice may finish (for a bounded time) before the program ends.
-// The wait goes in short steps with the messages answered between them: a
-// log-off or a close still ends the program at once. The instance mutex goes
-// first, so that a settings dialog started meanwhile opens.
-void SaverHost::LetGreetingFinish() {
-    if (form_.OneShot != 1 || !speaker_.Speaking()) return;
-    ::ShowWindow(hwnd_, SW_HIDE);
-    covers_.Hide();
-    ReleaseInstanceMutex();
-    speaker_.FinishSpeaking(kGreetingFinishMs, [this] { PumpEvents(); });
+    // A click, a key or the system wants the saver over now, voice and all.
+    // A one-shot run that ends by itself would otherwise end a second or two
+    // after the saying was handed over, cutting a longer greeting off
+    // mid-word: the window goes and the voice may finish (for a bounded
+    // time), the messages answered between short steps so that a log-off or
+    // a close still ends the program at once. The instance mutex goes first,
+    // so that a settings dialog started meanwhile opens.
+    const bool byItself = !closedBySystem_ && !inInput_;
+    speaker_.session().EndOfRun(
+        byItself && form_.OneShot == 1, kGreetingFinishMs,
+        [this] {
+            ::ShowWindow(hwnd_, SW_HIDE);
+            covers_.Hide();
+            ReleaseInstanceMutex();
+        },
+        [this] { PumpEvents(); });
 }
 
 float SaverHost::ScreenWidthTwips() const {

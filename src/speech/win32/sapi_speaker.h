@@ -26,11 +26,7 @@ class SapiSpeaker : public Speaker {
 public:
     SapiSpeaker() : session_(engine_) {}
     void SpeakText(const std::u16string& text) override { session_.SpeakText(text); }
-    bool Speaking() { return session_.Speaking(); }
-    void FinishSpeaking(std::uint32_t limitMs, const std::function<void()>& between) {
-        session_.FinishSpeaking(limitMs, between);
-    }
-    void Stop() { session_.Stop(); }
+    SpeechSession& session() { return session_; }
 
 private:
     SapiVoiceEngine engine_;
