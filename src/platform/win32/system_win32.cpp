@@ -6,7 +6,13 @@
 
 namespace kel::win32 {
 
-void Win32Process::EndProgram() { ::ExitProcess(0); }
+// At once, as the saver's end must be: what was to be written is written,
+// and the libraries' detach work (COM, the sound and speech engines) would
+// only delay the end the user is waiting for.
+void Win32Process::EndProgram() {
+    ::TerminateProcess(::GetCurrentProcess(), 0);
+    ::ExitProcess(0);  // not reached
+}
 
 std::wstring ModulePath() {
     std::wstring path(MAX_PATH, L'\0');
