@@ -127,16 +127,6 @@ TEST(SpeechSession, EndOfRunStopsOrLetsFinish) {
     }
 }
 
-TEST(SpeechSession, StopSilencesOnlyWhatIsBeingSaid) {
-    RecordingEngine engine;
-    SpeechSession session(engine);
-    session.Stop();
-    session.SpeakText(u"一");
-    session.Stop();
-    session.Stop();
-    EXPECT_EQ(std::count(engine.calls.begin(), engine.calls.end(), "stop"), 1);
-}
-
 TEST(SpeechSession, NothingToFinishWhenNothingIsBeingSaid) {
     struct Case {
         const char* what;
