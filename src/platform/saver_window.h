@@ -30,10 +30,11 @@ public:
     virtual void PumpEvents() = 0;
     // Sleeps without delivering anything.
     virtual void Sleep(std::uint32_t milliseconds) = 0;
-    // Lasts `milliseconds` like Sleep, but whenever messages are queued
-    // meanwhile it delivers them at once, as PumpEvents does; with none
-    // queued it delivers nothing. Input handlers run inside it and may end
-    // the program from there.
+    // Lasts `milliseconds` by the clock from its call, in one wait to that
+    // deadline (WaitWithDeadline, platform/deadline.h), never as a count of
+    // short waits; whenever messages are queued meanwhile it delivers them at
+    // once, as PumpEvents does, and waits on until the same deadline. Input
+    // handlers run inside it and may end the program from there.
     virtual void WaitForEvents(std::uint32_t milliseconds) = 0;
 };
 

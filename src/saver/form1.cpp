@@ -3,7 +3,6 @@
 
 #include "data/paths.h"
 #include "platform/text.h"
-#include "startup/module1.h"
 
 namespace kel {
 

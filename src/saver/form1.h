@@ -37,6 +37,7 @@ public:
     static constexpr int kMsgListSize = 32001;       // entries 0 to 32,000
     static constexpr int kTimerIntervalMs = 1000;
     static constexpr int kHoldPasses = 2000;         // wait phase: 1 ms passes
+    static constexpr std::uint32_t kHoldMs = kHoldPasses * 1;  // held by the clock
     static constexpr int kPausePerCharMs = 200;      // title card
     static constexpr float kSayingPoints = 72.0f;    // the whole saying starts here
     static constexpr float kFitStepPoints = 3.0f;
@@ -74,6 +75,10 @@ public:
     std::int16_t Speak = 0;
     std::int16_t OneShot = 0;
     std::int16_t Frase_No = 0;
+    // The background colour (lowest byte red, then green, then blue): 0 when
+    // the program starts, one step per tick. 32 bits, so it widens past
+    // 32,767 instead of overflowing.
+    std::int32_t BackCol = 0;
     std::vector<std::uint8_t> TitleSound;
     std::vector<std::uint8_t> KeySound;
 

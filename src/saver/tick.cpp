@@ -13,7 +13,6 @@
 #include "saver/centre.h"
 #include "saver/form1.h"
 #include "saver/int16_ops.h"
-#include "startup/module1.h"
 
 namespace kel {
 
@@ -129,12 +128,10 @@ void Form1::Timer1_Timer() {
     Guarded([&] { label1.SetVisible(true); });
     Guarded([&] { window.PumpEvents(); });
 
-    // The wait phase holds the saying for 2000 one-millisecond passes. Each
-    // pass delivers input as soon as it is queued, so input ends the saver
-    // within the millisecond; a pass with nothing queued only waits.
-    for (int pass = 1; pass <= kHoldPasses; ++pass) {
-        Guarded([&] { window.WaitForEvents(1); });
-    }
+    // The wait phase holds the saying for its 2000 one-millisecond passes:
+    // two seconds by the clock, in one wait. Input is delivered as soon as it
+    // is queued (and may end the saver there); the rest of the time is kept.
+    Guarded([&] { window.WaitForEvents(kHoldMs); });
 
     Guarded([&] { label1.SetVisible(false); });
     Guarded([&] { window.PumpEvents(); });

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "speech/speaker.h"
@@ -23,6 +24,8 @@ public:
     // milliseconds; true when it has (or cannot tell), false when it is
     // still speaking.
     virtual bool WaitUntilDone(std::uint32_t limitMs) = 0;
+    // Stops whatever is being said, at once.
+    virtual void Stop() = 0;
 };
 
 class SpeechSession : public Speaker {
@@ -38,11 +41,28 @@ public:
 
     // Whether the last saying the engine took is still being spoken.
     bool Speaking();
-    // Lets the last saying be heard to its end, waiting at most `limitMs`
-    // milliseconds; returns at once when nothing is being spoken.
-    void FinishSpeaking(std::uint32_t limitMs);
+    // The engine's wait blocks everything else on the thread, so the finish
+    // waits in steps this long with the caller's `between` run after each.
+    static constexpr std::uint32_t kFinishStepMs = 50;
+
+    // Lets the last saying be heard to its end, waiting at most about
+    // `limitMs` milliseconds in steps of kFinishStepMs, running `between`
+    // after each step that ended with the saying unfinished (a host answers
+    // its messages there, and may end the program from there); stops the
+    // voice when the time is up. Returns at once when nothing is being said.
+    void FinishSpeaking(std::uint32_t limitMs, const std::function<void()>& between);
+    // Stops the last saying, at once, if it is still being said.
+    void Stop();
+    // The end of a saver run: the last saying, if still being said, is
+    // stopped at once, unless `letFinish` (a one-shot run that ended by
+    // itself); then `beforeWaiting` runs (the host clears the screen and lets
+    // a new start run) and the saying may finish as FinishSpeaking lets it.
+    void EndOfRun(bool letFinish, std::uint32_t limitMs, const std::function<void()>& beforeWaiting,
+                  const std::function<void()>& between);
 
 private:
+    void WaitInSteps(std::uint32_t limitMs, const std::function<void()>& between);
+
     enum class State { NotCreated, Ready, Unavailable };
     VoiceEngine& engine_;
     State state_ = State::NotCreated;

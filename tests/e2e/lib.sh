@@ -535,3 +535,18 @@ expect_absent() {
     done
     e2e_pass_check "$what"
 }
+
+# e2e_send_message ARGS... — runs tools/send_message.c (built once for the
+# program's machine) with ARGS: a message Windows or another program would
+# send, which Wine does not send by itself.
+e2e_send_message() {
+    local cc exe="$E2E_WORK/send_message.exe"
+    case "$(e2e_pe_machine "$KEL_SCR")" in
+        amd64) cc=x86_64-w64-mingw32-gcc ;;
+        *) cc=i686-w64-mingw32-gcc ;;
+    esac
+    command -v "$cc" >/dev/null || e2e_skip "no $cc to build the message sender"
+    [ -f "$exe" ] || "$cc" -O1 -municode -o "$exe" "$E2E_LIB_DIR/tools/send_message.c" -lshell32 \
+        || e2e_fail "cannot build the message sender"
+    timeout 30 "$E2E_WINE" "$exe" "$@" 2>/dev/null
+}

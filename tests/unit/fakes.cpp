@@ -114,6 +114,7 @@ void FakeWindow::WaitForEvents(std::uint32_t ms) {
     ++waits;
     sleptMs += ms;
     if (onWait) onWait(waits);
+    if (events) WaitWithDeadline(*events, ms);
     log_.push_back("wait " + std::to_string(ms));
 }
 

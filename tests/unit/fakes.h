@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/codec.h"
+#include "platform/deadline.h"
 #include "platform/files.h"
 #include "platform/label.h"
 #include "platform/linux/data_linux.h"
@@ -111,6 +112,8 @@ public:
     std::function<void(int waitNumber)> onWait;
     // The form's QueryUnload, raised by Unload().
     std::function<void()> onQueryUnload;
+    // When set, WaitForEvents waits on it as a host does (over its clock).
+    EventWait* events = nullptr;
 
 private:
     Log& log_;

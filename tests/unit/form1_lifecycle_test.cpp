@@ -13,7 +13,7 @@ namespace {
 class Form1Lifecycle : public SaverFixture {};
 
 TEST_F(Form1Lifecycle, LoadShowsTheWindowFullScreenBlackThenTopmost) {
-    BackCol = 0;
+    form.BackCol = 0;
     form.Load();
     EXPECT_EQ(form.KeySound.size(), 8788u);
     EXPECT_EQ(form.TitleSound.size(), 88268u);

@@ -5,7 +5,6 @@
 
 #include "fakes.h"
 #include "saver/form1.h"
-#include "startup/module1.h"
 
 namespace kel::fake {
 
@@ -24,7 +23,7 @@ protected:
         window.onQueryUnload = [this] { form.QueryUnload(); };
         sound.clack = &form.KeySound;
         sound.closing = &form.TitleSound;
-        BackCol = 0;
+        form.BackCol = 0;
     }
 
     // Runs `action`, which the test expects to end the program.

@@ -32,9 +32,12 @@ public:
     }
     bool WaitUntilDone(std::uint32_t limitMs) override {
         calls.push_back("wait " + std::to_string(limitMs));
+        if (limitMs > 0 && stillSpeaking && --stepsToFinish == 0) stillSpeaking = false;
         return !stillSpeaking;
     }
+    void Stop() override { calls.push_back("stop"); }
     bool createWorks = true, hasJapanese = true, speakWorks = true, stillSpeaking = true;
+    int stepsToFinish = -1;  // waits with a time until the saying ends; -1: never
     std::vector<std::string> calls;
 };
 
@@ -75,14 +78,53 @@ TEST(SpeechSession, RefusedSpeechKeepsGoing) {
     EXPECT_EQ(engine.calls.back(), "speak 二 3");
 }
 
-TEST(SpeechSession, FinishingWaitsForTheLastSayingOnceWithinTheLimit) {
-    RecordingEngine engine;
-    SpeechSession session(engine);
-    session.SpeakText(u"おはようございます");
-    EXPECT_TRUE(session.Speaking());
-    session.FinishSpeaking(30000);
-    const std::vector<std::string> tail(engine.calls.end() - 2, engine.calls.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"wait 0", "wait 30000"}));
+// The finish waits in short steps with the caller's turn between them, and
+// stops the voice when the limit is reached.
+TEST(SpeechSession, FinishingWaitsInStepsWithinTheLimit) {
+    struct Case {
+        const char* what;
+        int stepsToFinish;
+        std::vector<std::string> tail;
+        int turns;
+    };
+    for (const Case& c : {Case{"ends in the second step", 2, {"wait 0", "wait 50", "wait 50"}, 1},
+                          Case{"outlasts the limit", -1,
+                               {"wait 0", "wait 50", "wait 50", "wait 20", "stop"}, 3}}) {
+        RecordingEngine engine;
+        engine.stepsToFinish = c.stepsToFinish;
+        SpeechSession session(engine);
+        session.SpeakText(u"おはようございます");
+        EXPECT_TRUE(session.Speaking()) << c.what;
+        int turns = 0;
+        session.FinishSpeaking(120, [&] { ++turns; });
+        // after create, voice, speak and the question above
+        const std::vector<std::string> tail(engine.calls.begin() + 4, engine.calls.end());
+        EXPECT_EQ(tail, c.tail) << c.what;
+        EXPECT_EQ(turns, c.turns) << c.what;
+        EXPECT_FALSE(session.Speaking()) << c.what;
+    }
+}
+
+// Only a one-shot run that ended by itself lets the saying finish, and only
+// after the host has had its turn before the wait (its instance released).
+TEST(SpeechSession, EndOfRunStopsOrLetsFinish) {
+    struct Case {
+        const char* what;
+        bool letFinish, stillSpeaking;
+        std::vector<std::string> tail;
+    };
+    for (const Case& c : {Case{"the user's click", false, true, {"stop"}},
+                          Case{"ended by itself", true, true, {"wait 0", "before", "wait 50"}},
+                          Case{"ended by itself, all said", true, false, {"wait 0"}}}) {
+        RecordingEngine engine;
+        engine.stillSpeaking = c.stillSpeaking;
+        engine.stepsToFinish = 1;
+        SpeechSession session(engine);
+        session.SpeakText(u"一");
+        session.EndOfRun(c.letFinish, 30000, [&] { engine.calls.push_back("before"); }, nullptr);
+        const std::vector<std::string> tail(engine.calls.begin() + 3, engine.calls.end());
+        EXPECT_EQ(tail, c.tail) << c.what;
+    }
 }
 
 TEST(SpeechSession, NothingToFinishWhenNothingIsBeingSaid) {
@@ -101,8 +143,8 @@ TEST(SpeechSession, NothingToFinishWhenNothingIsBeingSaid) {
         SpeechSession session(engine);
         if (c.speaks) session.SpeakText(u"一");
         EXPECT_FALSE(session.Speaking()) << c.what;
-        session.FinishSpeaking(30000);
-        EXPECT_EQ(std::count(engine.calls.begin(), engine.calls.end(), "wait 30000"), 0)
+        session.FinishSpeaking(30000, nullptr);
+        EXPECT_EQ(std::count(engine.calls.begin(), engine.calls.end(), "wait 50"), 0)
             << c.what;
     }
 }

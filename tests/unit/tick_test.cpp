@@ -91,7 +91,7 @@ TEST_F(Tick, PresentsOneSayingInOrder) {
         // the whole saying: on screen, then its closing sound, then the wait
         "hide Label1", "hide Label2", "caption Label1 まっ",
         "show Label1", "pump", "closing",
-        "show Label1", "pump", "wait 1 x2000",
+        "show Label1", "pump", "wait 2000",
         "hide Label1", "pump",
     };
     EXPECT_EQ(Collapsed(log), expected);
@@ -100,19 +100,20 @@ TEST_F(Tick, PresentsOneSayingInOrder) {
     EXPECT_EQ(form.MsgNo, 1);
     EXPECT_EQ(form.Frase_No, 1);
     EXPECT_EQ(form.Armed, 1);
-    EXPECT_EQ(BackCol, 1);
+    EXPECT_EQ(form.BackCol, 1);
 }
 
-TEST_F(Tick, WaitPhaseKeepsTheSayingOnScreenThroughEveryPass) {
+TEST_F(Tick, WaitPhaseKeepsTheSayingOnScreenForItsOneWait) {
     Phrases({u"題", u"一"});
     StartAt(1);
     form.Sound = 0;
-    int passesShowing = 0;
+    int waitsShowing = 0;
     window.onWait = [&](int) {
-        if (label1.Visible() && label1.Caption() == u"一") ++passesShowing;
+        if (label1.Visible() && label1.Caption() == u"一") ++waitsShowing;
     };
     form.Timer1_Timer();
-    EXPECT_EQ(passesShowing, 2000);
+    EXPECT_EQ(waitsShowing, 1);
+    EXPECT_EQ(window.waits, 1);
     EXPECT_FALSE(label1.Visible());
 }
 
@@ -203,7 +204,7 @@ TEST_F(Tick, NothingLoadedStaysAtZeroInEitherOrder) {
             EXPECT_EQ(form.Frase_No, 0);
         }
     }
-    EXPECT_EQ(BackCol, 10);
+    EXPECT_EQ(form.BackCol, 10);
 }
 
 TEST_F(Tick, ListOrderCountsDownAndWraps) {
@@ -457,13 +458,12 @@ TEST_F(Tick, InputDuringTheFirstTitleCardEndsWithTheStartIndex) {
 TEST_F(Tick, InputDuringTheWaitPhaseEndsWithTheIndexOnScreen) {
     Phrases({u"題", u"一", u"二", u"三"});
     StartAt(2);
-    window.onWait = [&](int) {
-        if (window.sleptMs == 200 + 500) form.MouseMove();
-    };
+    window.onWait = [&](int) { form.MouseMove(); };
     ExpectEnds([&] { form.Timer1_Timer(); });
     EXPECT_EQ(profile.writes, Log{"StartUP/Frase_No=2"});
     EXPECT_EQ(form.MsgNo, 2);
-    EXPECT_EQ(window.sleptMs, 200 + 500);
+    EXPECT_EQ(window.waits, 1);
+    EXPECT_EQ(Log(log.end() - 2, log.end()), (Log{"unload", "end"}));
     EXPECT_TRUE(label1.Visible()) << "ended with the saying still on screen";
 }
 
@@ -479,7 +479,7 @@ TEST_F(Tick, OneShotIgnoresMovementThenEndsWritingTheNextIndex) {
     EXPECT_EQ(Log(log.end() - 5, log.end()),
               (Log{"hide Label1", "pump", "timer off", "unload", "end"}));
     EXPECT_FALSE(window.timerEnabled);
-    EXPECT_EQ(BackCol, 0) << "nothing runs after the end";
+    EXPECT_EQ(form.BackCol, 0) << "nothing runs after the end";
 }
 
 TEST_F(Tick, OneShotInRandomOrderWritesTheChosenIndex) {
@@ -505,7 +505,7 @@ TEST_F(Tick, TimerExpiryInsideATickIsDropped) {
     EXPECT_EQ(Count("backcolor 0"), 1);
     EXPECT_EQ(Only({"backcolor"}).size(), 1u);
     EXPECT_EQ(form.MsgNo, 1);
-    EXPECT_EQ(BackCol, 1);
+    EXPECT_EQ(form.BackCol, 1);
 
     // ... and the next expiry after it runs a tick as usual.
     window.onPump = nullptr;
@@ -522,10 +522,10 @@ TEST_F(Tick, BackgroundCreepsOneStepPerTickAndWidens) {
     EXPECT_EQ(Only({"backcolor"}), (Log{"backcolor 0", "backcolor 1"}));
     EXPECT_EQ(window.backColor, 1u);
 
-    BackCol = 32767;
+    form.BackCol = 32767;
     form.Timer1_Timer();
     EXPECT_EQ(window.backColor, 32767u);
-    EXPECT_EQ(BackCol, 32768);
+    EXPECT_EQ(form.BackCol, 32768);
 }
 
 }  // namespace

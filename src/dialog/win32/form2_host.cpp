@@ -35,6 +35,24 @@ const COLORREF kLabel2Back = RGB(0, 0, 0);
 const int kFirstControlId = 100;
 const DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;  // fixed border
 const DWORD kExStyle = 0;
+// BM_SETDONTCLICK (Windows Vista and later), spelled out for older headers.
+const UINT kSetDontClick = 0x00F8;
+
+bool IsOptionButton(Form2Control control) {
+    switch (control) {
+    case Form2Control::Option1:
+    case Form2Control::Option2:
+    case Form2Control::Option3:
+    case Form2Control::Option4:
+    case Form2Control::Option5_0:
+    case Form2Control::Option5_1:
+    case Form2Control::Option6_0:
+    case Form2Control::Option6_1:
+        return true;
+    default:
+        return false;
+    }
+}
 
 int ScreenDpi() {
     win32::ScreenDc screen;
@@ -417,10 +435,10 @@ bool Form2Host::OnDialogKey(const MSG& msg) {
         // button, the close box, the system menu or the end of the session.
         return true;
     case VK_TAB:
-        if (::GetKeyState(VK_CONTROL) < 0) return false;
         // From every control alike, the editor included, and without
         // selecting the editor's whole text on the way in: a key typed after
-        // Tab must not replace all the sayings.
+        // Tab must not replace all the sayings. Ctrl+Tab moves the same way:
+        // the dialog manager would select that whole text for it.
         MoveFocus(::GetKeyState(VK_SHIFT) < 0);
         return true;
     case VK_RETURN:
@@ -447,6 +465,10 @@ void Form2Host::MoveFocus(bool backward) {
 // when selected. A frame loaded with neither button selected would then
 // have no stop at all and could not be reached with Tab: its first button
 // keeps the stop until one of them is selected.
+//
+// Windows' option buttons report a click when they receive the focus and are
+// not selected; tabbing into such a frame must not choose for the user.
+// https://learn.microsoft.com/windows/win32/controls/bm-setdontclick
 void Form2Host::KeepFramesReachable() {
     const Form2Control frames[][2] = {
         {Form2Control::Option1, Form2Control::Option2},
@@ -457,6 +479,8 @@ void Form2Host::KeepFramesReachable() {
     for (const auto& frame : frames) {
         HWND first = ControlWindow(frame[0]);
         HWND second = ControlWindow(frame[1]);
+        ::SendMessageW(first, kSetDontClick, TRUE, 0);
+        ::SendMessageW(second, kSetDontClick, TRUE, 0);
         if (::SendMessageW(first, BM_GETCHECK, 0, 0) == BST_CHECKED ||
             ::SendMessageW(second, BM_GETCHECK, 0, 0) == BST_CHECKED) {
             continue;
@@ -468,7 +492,14 @@ void Form2Host::KeepFramesReachable() {
 
 void Form2Host::OnCommand(int id, int code) {
     if (code != BN_CLICKED) return;
-    switch (static_cast<Form2Control>(id - kFirstControlId)) {
+    const auto control = static_cast<Form2Control>(id - kFirstControlId);
+    // A click selects an option button before it is reported; a report from
+    // one still clear is the focus arriving (see KeepFramesReachable).
+    if (IsOptionButton(control) &&
+        ::SendMessageW(ControlWindow(control), BM_GETCHECK, 0, 0) != BST_CHECKED) {
+        return;
+    }
+    switch (control) {
     case Form2Control::Command1: form_.Command1_Click(); break;
     case Form2Control::Option1: form_.Option1.UserClick(); break;
     case Form2Control::Option2: form_.Option2.UserClick(); break;

@@ -6,7 +6,13 @@
 
 namespace kel::win32 {
 
-void Win32Process::EndProgram() { ::ExitProcess(0); }
+// At once, as the saver's end must be: what was to be written is written,
+// and the libraries' detach work (COM, the sound and speech engines) would
+// only delay the end the user is waiting for.
+void Win32Process::EndProgram() {
+    ::TerminateProcess(::GetCurrentProcess(), 0);
+    ::ExitProcess(0);  // not reached
+}
 
 std::wstring ModulePath() {
     std::wstring path(MAX_PATH, L'\0');
@@ -19,6 +25,51 @@ std::wstring ModulePath() {
         }
         path.resize(path.size() * 2);
     }
+}
+
+namespace {
+
+// Calls `call(buffer, size)`, which answers the length it wrote or the size
+// it needs, until the buffer is large enough; `path` itself when it fails.
+template <typename Call>
+std::wstring GrowingPathCall(const std::wstring& path, Call call) {
+    std::wstring out(MAX_PATH, L'\0');
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const DWORD length = call(&out[0], static_cast<DWORD>(out.size()));
+        if (length == 0) return path;
+        if (length < out.size()) {
+            out.resize(length);
+            return out;
+        }
+        out.resize(length + 1);
+    }
+    return path;
+}
+
+HANDLE instanceMutex = nullptr;
+
+}  // namespace
+
+std::wstring NormalisedPath(const std::wstring& path) {
+    const std::wstring full = GrowingPathCall(path, [&](wchar_t* buffer, DWORD size) {
+        return ::GetFullPathNameW(path.c_str(), size, buffer, nullptr);
+    });
+    // A short name (C:\PROGRA~1\...) names the same file as its long one.
+    std::wstring longPath = GrowingPathCall(full, [&](wchar_t* buffer, DWORD size) {
+        return ::GetLongPathNameW(full.c_str(), buffer, size);
+    });
+    if (!longPath.empty()) {
+        ::CharUpperBuffW(&longPath[0], static_cast<DWORD>(longPath.size()));
+    }
+    return longPath;
+}
+
+void KeepInstanceMutex(HANDLE mutex) { instanceMutex = mutex; }
+
+void ReleaseInstanceMutex() {
+    if (instanceMutex == nullptr) return;
+    ::CloseHandle(instanceMutex);
+    instanceMutex = nullptr;
 }
 
 std::u16string Win32Process::ProgramDirectory() const {

@@ -30,4 +30,15 @@ void ReportUnexpected(const char* what);
 // katakana under a non-Japanese code page).
 std::wstring ModulePath();
 
+// A path as the file system compares names: absolute, with the long name of
+// every component given by its short 8.3 name, upper-cased. One file reached
+// by different spellings gives one text.
+std::wstring NormalisedPath(const std::wstring& path);
+
+// The single-instance mutex: kept open from the start, so that another start
+// of the same file finds it taken, until released (or the process ends).
+void KeepInstanceMutex(HANDLE mutex);
+// Lets a new start run while this process only finishes what it was doing.
+void ReleaseInstanceMutex();
+
 }  // namespace kel::win32

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "platform/deadline.h"
 #include "platform/win32/data_win32.h"
 #include "platform/win32/gdi_label.h"
 #include "platform/win32/handles.h"
@@ -32,7 +33,19 @@ int ScreenDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
-class SaverHost : public SaverWindow {
+// The performance counter in milliseconds.
+double CounterMs() {
+    static const double ticksPerMs = [] {
+        LARGE_INTEGER frequency;
+        ::QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / ticksPerMs;
+}
+
+class SaverHost : public SaverWindow, private EventWait {
 public:
     SaverHost()
         : dpi_(ScreenDpi()),
@@ -46,6 +59,8 @@ public:
     Form1& form() { return form_; }
     // Blacks out the monitors besides the one Form1's window covers.
     void CoverOtherMonitors() { covers_.Update(hwnd_); }
+    // The thread's WM_QUIT: someone outside asks the program to end.
+    [[noreturn]] void Quit() { CloseFromSystem(); }
 
     // SaverWindow
     void SetBackColor(std::uint32_t colour) override;
@@ -62,15 +77,24 @@ public:
     void WaitForEvents(std::uint32_t milliseconds) override;
 
 private:
+    // EventWait, for the hold
+    double NowMs() override { return CounterMs(); }
+    bool WaitForInput(std::uint32_t timeoutMs) override;
+    void DeliverInput() override { PumpEvents(); }
+
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void StopBeforeReport();
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     void OnPaint();
     void OnMouseMove(LPARAM lp);
     static unsigned MouseButton(UINT msg, WPARAM wp);
     void OnButtonDown(unsigned button);
     void OnButtonUp(unsigned button);
-    void CloseFromSystem();
-    void LetGreetingFinish();
+    // Runs one of Form1's input handlers, marking an end from there as the
+    // user's.
+    template <typename Handler>
+    void FromInput(Handler handler);
+    [[noreturn]] void CloseFromSystem();
     // Marks window pixels for the next paint (all of them for nullptr).
     void Invalidate(const RECT* pixels) {
         if (hwnd_) ::InvalidateRect(hwnd_, pixels, FALSE);
@@ -98,7 +122,7 @@ private:
     unsigned pressedButtons_ = 0;  // pressed over the saver, not yet released
     bool unloading_ = false;
     bool closedBySystem_ = false;
-    double waitEndMs_ = -1e9;  // where the last WaitForEvents ended, on its grid
+    bool inInput_ = false;  // inside one of Form1's input handlers
 };
 
 void SaverHost::Create() {
@@ -183,19 +207,22 @@ void SaverHost::Unload() {
     unloading_ = true;
     ::KillTimer(hwnd_, kTimerId);
     form_.QueryUnload();
-    if (!closedBySystem_) LetGreetingFinish();
-}
-
-// Speech runs on its own, and a one-shot run would otherwise end a second or
-// two after the saying was handed over, cutting a longer greeting off
-// mid-word. So in one-shot mode, once Frase_No is written, the window goes and
-// the voice may finish (for a bounded time) before the program ends. A
-// continuous run, and a close by the system, end at once.
-void SaverHost::LetGreetingFinish() {
-    if (form_.OneShot != 1 || !speaker_.Speaking()) return;
-    ::ShowWindow(hwnd_, SW_HIDE);
-    covers_.Hide();
-    speaker_.FinishSpeaking(kGreetingFinishMs);
+    // A click, a key or the system wants the saver over now, voice and all.
+    // A one-shot run that ends by itself would otherwise end a second or two
+    // after the saying was handed over, cutting a longer greeting off
+    // mid-word: the window goes and the voice may finish (for a bounded
+    // time), the messages answered between short steps so that a log-off or
+    // a close still ends the program at once. The instance mutex goes first,
+    // so that a settings dialog started meanwhile opens.
+    const bool byItself = !closedBySystem_ && !inInput_;
+    speaker_.session().EndOfRun(
+        byItself && form_.OneShot == 1, kGreetingFinishMs,
+        [this] {
+            ::ShowWindow(hwnd_, SW_HIDE);
+            covers_.Hide();
+            ReleaseInstanceMutex();
+        },
+        [this] { PumpEvents(); });
 }
 
 float SaverHost::ScreenWidthTwips() const {
@@ -212,61 +239,29 @@ void SaverHost::PumpEvents() {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
+            Quit();  // the close step, once; it does not return
         }
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
 }
 
-// The performance counter in milliseconds.
-double CounterMs() {
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency;
-        ::QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / ticksPerMs;
+// The hold lasts its time by the clock, one wait to a deadline: on Windows a
+// wait with a short timeout lasts a whole timer period (15.6 ms by default),
+// so counting short waits would stretch it many times over.
+void SaverHost::WaitForEvents(std::uint32_t milliseconds) {
+    WaitWithDeadline(*this, milliseconds);
 }
 
-// Waits for input or the end of the time, whichever comes first, and pumps
-// only when something is queued. Under Wine an empty PeekMessage is a round
-// trip to the Wine server (tens of microseconds); polling with it after every
-// Sleep(1) of the wait phase stretched the phase by 7 % and cost most of the
-// saver's CPU time. Messages that come early (the timer, movement ignored in
-// one-shot mode) are delivered at once and the wait resumes for the rest of
-// the time, so the time is kept whatever arrives.
-//
-// Waits that follow one another keep to one grid: a wait that begins within
-// a millisecond of the previous one's end lasts until `milliseconds` after
-// that end, not after its own start. Every timed wait overshoots a little
-// (Wine's server rounds each timeout up and must itself be scheduled, about
-// 0.2 ms a time here); on the grid that does not pile up over the 2000
-// passes of the wait phase, which then lasts its two seconds. A wait that
-// begins later than that starts a grid of its own.
-void SaverHost::WaitForEvents(std::uint32_t milliseconds) {
-    const double startMs = CounterMs();
-    const bool follows = startMs - waitEndMs_ < 1.0;
-    const double endMs = (follows ? waitEndMs_ : startMs) + static_cast<double>(milliseconds);
-    waitEndMs_ = endMs;
-    for (;;) {
-        // Behind the grid: no waiting, only what is queued is delivered.
-        const double leftMs = endMs - CounterMs();
-        const DWORD timeout = leftMs < 0.5 ? 0 : static_cast<DWORD>(leftMs + 0.5);
-        const DWORD woken =
-            ::MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woken == WAIT_TIMEOUT) return;
-        if (woken != WAIT_OBJECT_0) {  // cannot wait for messages: sleep, then pump
-            ::Sleep(timeout);
-            PumpEvents();
-            return;
-        }
-        PumpEvents();
-        if (timeout == 0) return;
-    }
+// Sleeps until a message is queued or the time is up. Under Wine an empty
+// PeekMessage is a round trip to the Wine server, so the queue is only
+// looked at when the wait says something is there.
+bool SaverHost::WaitForInput(std::uint32_t timeoutMs) {
+    const DWORD woken =
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (woken == WAIT_TIMEOUT) return false;
+    if (woken != WAIT_OBJECT_0) ::Sleep(timeoutMs);  // cannot wait for messages: sleep, then pump
+    return true;
 }
 
 LRESULT CALLBACK SaverHost::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -284,11 +279,21 @@ LRESULT CALLBACK SaverHost::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     try {
         return self->OnMessage(msg, wp, lp);
     } catch (const KelError& error) {
+        self->StopBeforeReport();
         ReportError(error);
     } catch (const std::exception& error) {
+        self->StopBeforeReport();
         ReportUnexpected(error.what());
     }
     ::ExitProcess(1);
+}
+
+// The report is an ownerless box: behind a topmost full-screen window it
+// could not be seen, and the timer would go on ticking around it.
+void SaverHost::StopBeforeReport() {
+    ::KillTimer(hwnd_, kTimerId);
+    ::ShowWindow(hwnd_, SW_HIDE);
+    covers_.Hide();
 }
 
 LRESULT SaverHost::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -318,7 +323,7 @@ LRESULT SaverHost::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        form_.KeyDown();
+        FromInput([this] { form_.KeyDown(); });
         return 0;
     case WM_MOUSEMOVE:
         OnMouseMove(lp);
@@ -372,7 +377,14 @@ void SaverHost::OnButtonDown(unsigned button) {
 
 void SaverHost::OnButtonUp(unsigned button) {
     if ((pressedButtons_ & button) == 0) return;  // pressed elsewhere
-    form_.Click();
+    FromInput([this] { form_.Click(); });
+}
+
+template <typename Handler>
+void SaverHost::FromInput(Handler handler) {
+    inInput_ = true;
+    handler();
+    inInput_ = false;
 }
 
 // Windows also sends WM_MOUSEMOVE when nothing moved (a window appears or
@@ -383,7 +395,7 @@ void SaverHost::OnMouseMove(LPARAM lp) {
     ::ClientToScreen(hwnd_, &at);
     if (at.x == lastPointer_.x && at.y == lastPointer_.y) return;
     lastPointer_ = at;
-    form_.MouseMove();
+    FromInput([this] { form_.MouseMove(); });
 }
 
 // Closed by the system (log-off, shut-down, WM_CLOSE): the same unload, then
@@ -408,8 +420,8 @@ void SaverHost::OnPaint() {
 }  // namespace
 
 int RunSaver() {
-    // Sleep(1) means one millisecond only at 1 ms timer resolution; the
-    // default 15.6 ms would stretch the wait phase to half a minute.
+    // The title card's pauses are Sleep(200): at the default timer period
+    // each would last up to 15.6 ms longer. (The hold does not depend on it.)
     ::timeBeginPeriod(1);
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     static SaverHost host;  // lives until the process ends
@@ -426,7 +438,7 @@ int RunSaver() {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
-    return 0;
+    host.Quit();  // WM_QUIT (or a broken queue): the close step, then the end
 }
 
 }  // namespace kel::win32

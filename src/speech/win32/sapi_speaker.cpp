@@ -128,4 +128,11 @@ bool SapiVoiceEngine::WaitUntilDone(std::uint32_t limitMs) {
     return done;
 }
 
+// voice.Speak("", SVSFlagsAsync | SVSFPurgeBeforeSpeak): purging is how SAPI
+// silences a voice mid-word.
+void SapiVoiceEngine::Stop() {
+    if (voice_ == nullptr) return;
+    Speak(u"", SpeechSession::kSpeakAsync | SpeechSession::kPurgeBeforeSpeak);
+}
+
 }  // namespace kel::win32

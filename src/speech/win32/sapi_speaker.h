@@ -15,6 +15,7 @@ public:
     bool SelectVoice(const std::u16string& requiredAttributes) override;
     bool Speak(const std::u16string& text, long flags) override;
     bool WaitUntilDone(std::uint32_t limitMs) override;
+    void Stop() override;
 
 private:
     IDispatch* voice_ = nullptr;
@@ -25,8 +26,7 @@ class SapiSpeaker : public Speaker {
 public:
     SapiSpeaker() : session_(engine_) {}
     void SpeakText(const std::u16string& text) override { session_.SpeakText(text); }
-    bool Speaking() { return session_.Speaking(); }
-    void FinishSpeaking(std::uint32_t limitMs) { session_.FinishSpeaking(limitMs); }
+    SpeechSession& session() { return session_; }
 
 private:
     SapiVoiceEngine engine_;

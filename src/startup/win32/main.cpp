@@ -14,30 +14,14 @@
 
 namespace {
 
-// The program file's full path as the file system compares names: absolute,
-// upper-cased.
-std::wstring NormalisedModulePath() {
-    const std::wstring path = kel::win32::ModulePath();
-    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    std::wstring full(needed, L'\0');
-    const DWORD length =
-        needed == 0 ? 0 : ::GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
-    if (length == 0 || length >= needed) {
-        full = path;
-    } else {
-        full.resize(length);
-    }
-    if (!full.empty()) ::CharUpperBuffW(&full[0], static_cast<DWORD>(full.size()));
-    return full;
-}
-
 // One mutex per program file: a second start of the same file (whatever its
-// switch) finds it taken. Its name is a fixed-length hash of the path, so a
-// long path cannot make it too long. The handle stays open until the process
-// ends.
+// switch, under whatever name) finds it taken. Its name is a fixed-length
+// hash of the path, so a long path cannot make it too long. The handle stays
+// open until the process ends or has nothing left to do but finish a greeting.
 bool AnotherInstanceRuns() {
-    const std::wstring name =
-        kel::win32::Wide(kel::InstanceMutexName(kel::win32::FromWide(NormalisedModulePath())));
+    const std::u16string path =
+        kel::win32::FromWide(kel::win32::NormalisedPath(kel::win32::ModulePath()));
+    const std::wstring name = kel::win32::Wide(kel::InstanceMutexName(path));
     const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
     const DWORD error = ::GetLastError();
     kel::InstanceMutex outcome = kel::InstanceMutex::Created;
@@ -47,6 +31,7 @@ bool AnotherInstanceRuns() {
     } else if (error == ERROR_ALREADY_EXISTS) {
         outcome = kel::InstanceMutex::AlreadyExists;
     }
+    if (mutex != nullptr) kel::win32::KeepInstanceMutex(mutex);
     return kel::AnotherInstanceRuns(outcome);
 }
 

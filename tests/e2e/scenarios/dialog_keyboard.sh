@@ -5,8 +5,8 @@
 #  - Tab and Shift+Tab go round every control that can take the focus, in
 #    the dialog's tab order, both ways; greyed controls are passed over, and
 #    a frame with no button selected is reached at its first button;
-#    tabbing back into the editor keeps its caret, and Enter there starts a
-#    new line;
+#    Ctrl+Tab and Ctrl+Shift+Tab move the same way; tabbing back into the
+#    editor keeps its caret, and Enter there starts a new line;
 #  - the arrow keys move and select within an option frame, Space works the
 #    check box and an option button, Up/Down/PageUp/PageDown move the start
 #    phrase spinner, and Enter on the focused save button saves and closes.
@@ -42,6 +42,12 @@ for stop in "${order[@]:1}"; do dlg_key_moves Tab "$stop"; done
 e2e_pass_check "Tab goes round: $(IFS='>'; echo "${order[*]}")"
 for (( i = ${#order[@]} - 2; i >= 0; i-- )); do dlg_key_moves shift+Tab "${order[i]}"; done
 e2e_pass_check "Shift+Tab goes round the other way"
+
+# Ctrl+Tab and Ctrl+Shift+Tab move as Tab and Shift+Tab do, the editor's
+# text left unselected.
+dlg_key_moves ctrl+shift+Tab ScrollBar
+dlg_key_moves ctrl+Tab Edit
+e2e_pass_check "Ctrl+Shift+Tab and Ctrl+Tab move like Shift+Tab and Tab"
 
 # Back in the editor the caret is still after "abc".
 x_key Return
