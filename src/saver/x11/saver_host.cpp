@@ -33,8 +33,10 @@ using Clock = std::chrono::steady_clock;
 // here; the loop, or whatever wait runs at the time, sees it in its poll and
 // closes the saver as the system closing its window would.
 int signalPipe[2] = {-1, -1};
+volatile sig_atomic_t signalled = 0;  // spares a read of the pipe at every pump
 
 extern "C" void OnSignal(int) {
+    signalled = 1;
     const int saved = errno;
     const char byte = 1;
     if (write(signalPipe[1], &byte, 1) < 0) {
@@ -55,6 +57,7 @@ void CatchSignals() {
 }
 
 bool SignalArrived() {
+    if (!signalled) return false;
     char bytes[16];
     bool any = false;
     while (read(signalPipe[0], bytes, sizeof bytes) > 0) any = true;
@@ -540,7 +543,9 @@ void SaverHost::Sleep(std::uint32_t milliseconds) {
 void SaverHost::WaitForEvents(std::uint32_t milliseconds) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
     XFlush(display_);
-    if (XPending(display_) > 0) PumpEvents();
+    // Events Xlib has read already are in its queue, where poll cannot see
+    // them; those still in the connection wake the poll.
+    if (XQLength(display_) > 0) PumpEvents();
     while (WaitUntil(deadline, true)) PumpEvents();
 }
 
