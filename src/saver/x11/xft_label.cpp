@@ -251,10 +251,4 @@ void XftLabel::Paint(XftDraw* draw, int offsetX, int offsetY) const {
     XftColorFree(display_, XftDrawVisual(draw), XftDrawColormap(draw), &colour);
 }
 
-std::string XftLabel::FamilyName() const {
-    FcChar8* family = nullptr;
-    if (FcPatternGetString(Font()->pattern, FC_FAMILY, 0, &family) != FcResultMatch) return {};
-    return reinterpret_cast<const char*>(family);
-}
-
 }  // namespace kel::x11

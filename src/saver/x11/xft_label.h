@@ -56,8 +56,6 @@ public:
     void Paint(XftDraw* draw, int offsetX, int offsetY) const;
     // Where Paint draws, with a margin for glyphs that overhang their advance.
     PixelRect PixelBounds() const;
-    // The family fontconfig chose, for reports and tests.
-    std::string FamilyName() const;
 
 private:
     template <typename Change>

@@ -45,5 +45,5 @@ for f in "$HERE"/scenarios/*.sh; do
     esac
 done
 echo "e2e-linux: logs and screenshots in $RESULTS"
-if [ $skipped -gt 0 ]; then echo "$passed passed, $failed failed, $skipped skipped"; else echo "$passed passed, $failed failed"; fi
+echo "$passed passed, $failed failed$([ $skipped -eq 0 ] || echo ", $skipped skipped")"
 [ $failed -eq 0 ]
