@@ -41,19 +41,13 @@ lx_end() {
 declare -A LX_PID=()
 lx_start() {
     local name="$1"; shift
-    rm -f "$E2E_WORK/$name.rc"
-    ( "$KEL_BIN" "$@" 2>"$E2E_WORK/$name.err"; echo $? >"$E2E_WORK/$name.rc" ) &
-    LX_PIDS+=($!)
-    LX_PID[$name]=$(lx__child $!)
+    rm -f "$E2E_WORK/$name.rc" "$E2E_WORK/$name.pid"
+    ( "$KEL_BIN" "$@" 2>"$E2E_WORK/$name.err" & echo $! >"$E2E_WORK/$name.pid"
+      wait $!; echo $? >"$E2E_WORK/$name.rc" ) &
+    e2e_wait_until 5 test -s "$E2E_WORK/$name.pid"
+    LX_PID[$name]=$(cat "$E2E_WORK/$name.pid")
+    LX_PIDS+=($! "${LX_PID[$name]}")
     e2e_log "started $name: kel $*"
-}
-lx__child() {
-    local c
-    for _ in $(seq 50); do
-        c=$(ps -o pid= --ppid "$1" | head -1 | tr -d ' ')
-        [ -n "$c" ] && { echo "$c"; return; }
-        sleep 0.02
-    done
 }
 lx_exited() { [ -f "$E2E_WORK/$1.rc" ]; }
 lx_wait_exit() { e2e_wait_until "$2" lx_exited "$1"; }
