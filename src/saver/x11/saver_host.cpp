@@ -233,7 +233,6 @@ private:
     Form1 form_;
 
     unsigned long background_ = 0;
-    unsigned long black_ = 0;
     bool timerOn_ = false;
     Clock::time_point timerDue_;
     int pointerX_ = 0, pointerY_ = 0;
@@ -340,7 +339,6 @@ void SaverHost::MakeBackBuffer() {
                           static_cast<unsigned>(depth_));
     if (gc_ == nullptr) gc_ = XCreateGC(display_, back_, 0, nullptr);
     draw_ = XftDrawCreate(display_, back_, visual_, colormap_);
-    black_ = Channel(0, visual_->red_mask);
     if (!draw_) {
         throw KelError(ErrorKind::Io, "preparing to draw the sayings", "XftDrawCreate failed");
     }
@@ -362,7 +360,7 @@ void SaverHost::Paint() {
     if (dirty_.width <= 0 || dirty_.height <= 0) return;
     const PixelRect area = dirty_;
     dirty_ = PixelRect{};
-    XSetForeground(display_, gc_, black_);
+    XSetForeground(display_, gc_, 0);  // black in any TrueColor visual
     XFillRectangle(display_, back_, gc_, area.x, area.y, static_cast<unsigned>(area.width),
                    static_cast<unsigned>(area.height));
     const PixelRect coloured = Intersect(area, screen_);
