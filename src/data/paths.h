@@ -4,10 +4,14 @@
 
 namespace kel {
 
-// The fixed directory and the two data files, built as the program always
-// builds them: the directory followed by the file name.
-inline const std::string kWindowsDir = "c:\\windows";
-inline std::string SettingsPath() { return kWindowsDir + "\\kel.ini"; }
-inline std::string PhrasePath() { return kWindowsDir + "\\kel.dat"; }
+// The directory of the two data files and the separator the paths are built
+// with, as the program always builds them: the directory, the separator, the
+// file name. On Windows they stay the fixed "c:\windows" and "\"; a system
+// without drive letters sets its own once at start, before any form runs.
+void SetDataDirectory(const std::string& directory, char separator);
+const std::string& DataDirectory();
+
+std::string SettingsPath();
+std::string PhrasePath();
 
 }  // namespace kel

@@ -13,6 +13,7 @@
 #include "platform/codec.h"
 #include "platform/files.h"
 #include "platform/label.h"
+#include "platform/linux/data_linux.h"
 #include "platform/process.h"
 #include "platform/profile.h"
 #include "platform/saver_window.h"
@@ -149,10 +150,8 @@ public:
     std::vector<std::string> writes;            // paths, in order of writing
 };
 
-// An INI emulation with the behaviour the program relies on: sections and
-// keys match without regard to case, a write replaces the key's line in place,
-// adds a missing key at the end of its section and a missing section at the
-// end of the file, and creates a missing file. It works on the FakeFiles.
+// The profile functions over the FakeFiles, with the same INI rules as the
+// Linux program's (data/ini_text.h); records every write.
 class FakeProfile : public Profile {
 public:
     explicit FakeProfile(FakeFiles& files) : files_(files) {}
@@ -168,13 +167,8 @@ private:
     FakeFiles& files_;
 };
 
-// Code page 932 through iconv's CP932 tables.
-class FakeCodec : public Codec {
-public:
-    std::u16string Decode(const std::string& bytes) const override;
-    bool Encode(const std::u16string& text, std::string& bytes,
-                std::u16string* unrepresentable) const override;
-};
+// Code page 932 as the Linux program converts it.
+class FakeCodec : public posix::IconvCodec {};
 
 class FakeProcess : public Process {
 public:

@@ -1,0 +1,29 @@
+// The non-window half of the seam on Linux, gathered in one place for the
+// host: files, the settings file, the code page, the process; and the
+// program's report of an error that nothing handled.
+#pragma once
+
+#include <cstdio>
+
+#include "platform/errors.h"
+#include "platform/linux/data_linux.h"
+#include "platform/linux/process_linux.h"
+
+namespace kel::x11 {
+
+struct LinuxSeam {
+    posix::PosixFiles files;
+    posix::PosixProfile profile;
+    posix::IconvCodec codec;
+    posix::PosixProcess process;
+};
+
+// One clear message on stderr; the caller ends the program with exit code 1.
+inline void ReportError(const KelError& error) {
+    std::fprintf(stderr, "kel: %s\n", error.Report().c_str());
+}
+inline void ReportUnexpected(const char* what) {
+    std::fprintf(stderr, "kel: unexpected error: %s\n", what != nullptr ? what : "");
+}
+
+}  // namespace kel::x11

@@ -1,0 +1,80 @@
+// The saver's windowless label on X11: measured and drawn with Xft in a face
+// that fontconfig picks for Japanese text. Like the GDI label, a size in
+// points becomes a whole number of pixels through the screen's DPI, and the
+// label reports back the size the opened font really has.
+#pragma once
+
+#include <X11/Xft/Xft.h>
+#include <X11/Xlib.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/label.h"
+
+namespace kel::x11 {
+
+// A rectangle of window pixels.
+struct PixelRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The face a label asks fontconfig for: a Japanese gothic, whichever of
+// these is installed, else any face that covers Japanese.
+inline constexpr char kLabelFacePattern[] = "IPAGothic,Noto Sans CJK JP,sans:lang=ja";
+
+class XftLabel : public Label {
+public:
+    // `dpi` of the screen; `changed` is called with the window pixels that
+    // need painting again whenever what the label shows changes. Throws
+    // KelError when fontconfig finds no face at all.
+    XftLabel(Display* display, int screen, double dpi, std::function<void(const PixelRect&)> changed,
+             const char* facePattern = kLabelFacePattern);
+    ~XftLabel() override;
+    XftLabel(const XftLabel&) = delete;
+    XftLabel& operator=(const XftLabel&) = delete;
+
+    void SetCaption(const std::u16string& caption) override;
+    std::u16string Caption() const override { return caption_; }
+    void SetFontSize(float points) override;
+    float FontSize() const override { return points_; }
+    void SetLeft(float twips) override;
+    void SetTop(float twips) override;
+    float Left() const override { return left_; }
+    float Top() const override { return top_; }
+    float Width() const override;
+    float Height() const override;
+    void SetVisible(bool visible) override;
+    bool Visible() const override { return visible_; }
+    void SetForeColor(std::uint32_t colour) override;
+
+    // Draws the caption (when shown) with its top-left corner at the label's
+    // position plus (offsetX, offsetY) window pixels.
+    void Paint(XftDraw* draw, int offsetX, int offsetY) const;
+    // Where Paint draws, with a margin for glyphs that overhang their advance.
+    PixelRect PixelBounds() const;
+    // The family fontconfig chose, for reports and tests.
+    std::string FamilyName() const;
+
+private:
+    template <typename Change>
+    void Update(Change change);
+    float TwipsPerPixel() const { return static_cast<float>(1440.0 / dpi_); }
+    int WidthPixels() const;
+
+    Display* display_;
+    int screen_;
+    double dpi_;
+    std::function<void(const PixelRect&)> changed_;
+    FcPattern* matched_ = nullptr;  // the chosen face, sized anew per font
+    XftFont* font_ = nullptr;
+    int pixelHeight_ = 0;
+    float points_ = 0;
+    std::u16string caption_;
+    mutable int widthPixels_ = -1;  // measured when first asked for
+    float left_ = 0, top_ = 0;
+    bool visible_ = false;
+    XRenderColor colour_{0, 0, 0, 0xFFFF};
+};
+
+}  // namespace kel::x11

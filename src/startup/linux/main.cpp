@@ -1,0 +1,71 @@
+// The Linux program's entry point: reads the command line, refuses a second
+// standalone instance, then runs the saver. Errors that nothing else handles
+// end here: one message on stderr, exit code 1, nothing written.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "saver/x11/linux_seam.h"
+#include "saver/x11/saver_host.h"
+#include "startup/linux/options.h"
+
+namespace {
+
+// The lock's folder: the session's runtime directory, or a private one in
+// /tmp where the session has none.
+std::string LockDirectory() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && *runtime == '/') return runtime;
+    const std::string dir = "/tmp/kel-" + std::to_string(getuid());
+    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return {};
+    struct stat info {};
+    // Someone else's folder of that name is not ours to trust.
+    if (lstat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()) return {};
+    return dir;
+}
+
+// A standalone saver holds a lock on a file for its whole life; a second one
+// finds it taken. The lock goes with the process however it ends. Where no
+// lock can be had at all the saver runs: better twice than never.
+bool AnotherInstanceRuns() {
+    const std::string dir = LockDirectory();
+    if (dir.empty()) return false;
+    const int fd = open((dir + "/kel.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return false;  // kept open until the end
+    const bool taken = errno == EWOULDBLOCK;
+    close(fd);
+    return taken;
+}
+
+int Main(int argc, char** argv) {
+    const kel::x11::Options options = kel::x11::ParseOptions(
+        std::vector<std::string>(argv + 1, argv + argc), std::getenv("XSCREENSAVER_WINDOW"));
+    if (options.help) {
+        std::fputs(kel::x11::kUsage, stdout);
+        return 0;
+    }
+    // Under XScreenSaver one instance runs per monitor, each in its window.
+    if (options.standalone && AnotherInstanceRuns()) return 0;
+    return kel::x11::RunSaver(options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Main(argc, argv);
+    } catch (const kel::KelError& error) {
+        kel::x11::ReportError(error);
+    } catch (const std::exception& error) {
+        kel::x11::ReportUnexpected(error.what());
+    }
+    return 1;
+}

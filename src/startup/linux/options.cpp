@@ -1,0 +1,119 @@
+#include "startup/linux/options.h"
+
+#include <cstdlib>
+#include <strings.h>
+
+#include "data/paths.h"
+#include "platform/errors.h"
+#include "platform/text.h"
+
+namespace kel::x11 {
+
+const char kUsage[] =
+    "usage: kel [options]\n"
+    "  (no option)           the saver over every monitor until a click, a key or a movement\n"
+    "  -one-shot             one saying, then end (the log-on greeting)\n"
+    "  -order list|random    the order of the sayings\n"
+    "  -size large|small     the size of the title card\n"
+    "  -sound off|cue|speech typing and closing sounds, or the saying spoken\n"
+    "  -root                 draw into XScreenSaver's window ($XSCREENSAVER_WINDOW) or the root\n"
+    "  -window-id ID         draw into that window\n"
+    "  -display NAME         the X display\n"
+    "Options take one dash or two. Settings and sayings: $XDG_CONFIG_HOME/kel/kel.ini, kel.dat.\n";
+
+namespace {
+
+unsigned long WindowId(const std::string& text, const std::string& option) {
+    char* end = nullptr;
+    const unsigned long id = std::strtoul(text.c_str(), &end, 0);
+    if (text.empty() || end == nullptr || *end != '\0' || id == 0) {
+        throw KelError(ErrorKind::InvalidValue, "reading the command line",
+                       option + " " + text + ": not a window id");
+    }
+    return id;
+}
+
+[[noreturn]] void Refuse(const std::string& what) {
+    throw KelError(ErrorKind::InvalidValue, "reading the command line", what);
+}
+
+}  // namespace
+
+Options ParseOptions(const std::vector<std::string>& args, const char* windowVariable) {
+    Options options;
+    bool root = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        if (name.rfind("--", 0) == 0) {
+            name.erase(0, 2);
+        } else if (name.rfind("-", 0) == 0) {
+            name.erase(0, 1);
+        } else {
+            Refuse("unexpected argument " + args[i]);
+        }
+        const auto value = [&]() -> std::string {
+            if (i + 1 >= args.size()) Refuse(args[i] + " needs a value");
+            return args[++i];
+        };
+        SettingOverrides& o = options.overrides;
+        if (name == "root") {
+            root = true;
+        } else if (name == "window-id") {
+            options.windowId = WindowId(value(), args[i]);
+            options.standalone = false;
+        } else if (name == "display") {
+            options.display = value();
+        } else if (name == "one-shot") {
+            o.oneShot = 1;
+        } else if (name == "order") {
+            const std::string v = value();
+            if (v == "list") o.viewMode = 0;
+            else if (v == "random") o.viewMode = 1;
+            else Refuse("-order " + v + ": list or random");
+        } else if (name == "size") {
+            const std::string v = value();
+            if (v == "large") o.fontMode = 0;
+            else if (v == "small") o.fontMode = 1;
+            else Refuse("-size " + v + ": large or small");
+        } else if (name == "sound") {
+            const std::string v = value();
+            if (v == "off") { o.sound = 0; }
+            else if (v == "cue") { o.sound = 1; o.speak = 0; }
+            else if (v == "speech") { o.sound = 1; o.speak = 1; }
+            else Refuse("-sound " + v + ": off, cue or speech");
+        } else if (name == "help" || name == "h") {
+            options.help = true;
+        } else {
+            Refuse("unknown option " + args[i]);
+        }
+    }
+    // Under the daemon the window it made for the hack is in the variable;
+    // -root alone, without it, means the real root window.
+    if (options.standalone && windowVariable != nullptr && *windowVariable != '\0') {
+        options.windowId = WindowId(windowVariable, "XSCREENSAVER_WINDOW");
+        options.standalone = false;
+    } else if (options.standalone && root) {
+        options.standalone = false;
+    }
+    return options;
+}
+
+std::string OverridingProfile::GetString(const std::string& path, const std::string& section,
+                                         const std::string& key,
+                                         const std::string& defaultText) const {
+    const auto is = [&](const char* s, const char* k) {
+        return strcasecmp(section.c_str(), s) == 0 && strcasecmp(key.c_str(), k) == 0;
+    };
+    std::optional<int> value;
+    if (path == SettingsPath()) {
+        if (is("View", "ViewMode")) value = overrides_.viewMode;
+        else if (is("View", "FontMode")) value = overrides_.fontMode;
+        else if (is("Mode", "Sound")) value = overrides_.sound;
+        else if (is("Mode", "Speak")) value = overrides_.speak;
+        else if (is("Mode", "OneShot")) value = overrides_.oneShot;
+    }
+    if (value) return DecimalText(*value);
+    return inner_.GetString(path, section, key, defaultText);
+}
+
+}  // namespace kel::x11

@@ -1,0 +1,49 @@
+#!/bin/bash
+# Runs the Linux scenarios (tests/e2e/linux/scenarios/*.sh) against the
+# native kel, each in its own process, Xvfb and settings folder. No Wine.
+#
+#   tests/e2e/linux/run.sh [PATTERN...]
+#
+# Environment: KEL_BIN (default build/native/kel), E2E_RESULTS (default
+# build/e2e-linux-results), E2E_SCENARIO_TIMEOUT (default 120).
+# Prints PASS/FAIL/SKIP per scenario and ends with "N passed, N failed".
+set -uo pipefail
+
+HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+REPO="$(cd "$HERE/../../.." && pwd)"
+export KEL_BIN="${KEL_BIN:-$REPO/build/native/kel}"
+RESULTS="${E2E_RESULTS:-$REPO/build/e2e-linux-results}"
+TIMEOUT="${E2E_SCENARIO_TIMEOUT:-120}"
+[ -x "$KEL_BIN" ] || { echo "e2e-linux: no program at $KEL_BIN"; echo "0 passed, 1 failed"; exit 1; }
+
+RUN_DIR="$(mktemp -d "${TMPDIR:-/tmp}/kel-e2e-linux.XXXXXX")"
+trap 'rm -rf "$RUN_DIR"' EXIT
+export E2E_BIN="$RUN_DIR/bin"
+mkdir -p "$E2E_BIN"
+cc -O1 -o "$E2E_BIN/cursor_probe" "$HERE/../tools/cursor_probe.c" -lX11 -lXfixes \
+    && cc -O1 -o "$E2E_BIN/plain_window" "$HERE/tools/plain_window.c" -lX11 \
+    || { echo "e2e-linux: cannot build the probes"; echo "0 passed, 1 failed"; exit 1; }
+
+rm -rf "$RESULTS"; mkdir -p "$RESULTS"
+passed=0; failed=0; skipped=0
+for f in "$HERE"/scenarios/*.sh; do
+    name="$(basename "$f" .sh)"
+    if [ $# -gt 0 ]; then
+        hit=0; for p in "$@"; do echo "$name" | grep -qE -- "$p" && hit=1; done
+        [ $hit -eq 1 ] || continue
+    fi
+    work="$RUN_DIR/$name"; mkdir -p "$work"
+    t0=$(date +%s)
+    E2E_WORK="$work" timeout -k 10 "$TIMEOUT" bash "$f" >"$work/log" 2>&1 </dev/null
+    rc=$?
+    mkdir -p "$RESULTS/$name"; cp -r "$work/log" "$RESULTS/$name/"
+    [ -d "$work/shots" ] && cp -r "$work/shots" "$RESULTS/$name/"
+    case $rc in
+        0)  passed=$((passed + 1)); echo "PASS linux/$name ($(( $(date +%s) - t0 )) s)" ;;
+        77) skipped=$((skipped + 1)); echo "SKIP linux/$name: $(grep -m1 'SKIP:' "$work/log" | sed 's/.*SKIP: //')" ;;
+        *)  failed=$((failed + 1)); echo "FAIL linux/$name (exit $rc)"; sed 's/^/    /' "$work/log" ;;
+    esac
+done
+echo "e2e-linux: logs and screenshots in $RESULTS"
+if [ $skipped -gt 0 ]; then echo "$passed passed, $failed failed, $skipped skipped"; else echo "$passed passed, $failed failed"; fi
+[ $failed -eq 0 ]
