@@ -49,7 +49,7 @@ int main(int argc, char **argv) {
     int onsets = 0, spans = 0;
     double *arrival = calloc(total + 1, sizeof(double)), span_start = -1, span_end = -1, loudest = 0;
     long windows = 0;
-    int quiet = 3;  /* windows below 0.02 in a row */
+    int quiet = 3, armed = 1;  /* windows below 0.02 in a row; no onset since */
     short buf[WINDOW];
     for (long w = 0; w < total && !stop; ++w) {
         if (pa_simple_read(rec, buf, sizeof buf, &err) < 0) break;
@@ -63,7 +63,9 @@ int main(int argc, char **argv) {
             if (v >= 0.1 && first_loud < 0) first_loud = i;
         }
         const double t = w * 20.0;
-        if (first_loud >= 0 && quiet >= 3 && onsets < 4096) {
+        if (quiet >= 3) armed = 1;
+        if (first_loud >= 0 && armed && onsets < 4096) {
+            armed = 0;
             const double at = t + first_loud * 1000.0 / RATE;
             onset_peak[onsets] = peak;
             onset[onsets++] = at;
