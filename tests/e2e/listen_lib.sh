@@ -1,7 +1,9 @@
 # Listening: a private PulseAudio server whose only sink is a null sink, and
 # a recorder of its monitor that prints onsets and spans in realtime ms (the
 # clock of screen_probe). Everything started here is ended by PID when the
-# scenario exits, before the scenario's own EXIT trap runs.
+# scenario exits, before the scenario's own EXIT trap runs; so is a
+# speech-dispatcher that a program started on the scenario's private
+# XDG_RUNTIME_DIR (it leaves its PID in a file there).
 LISTEN_LIB_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
 # listen_begin DIR — starts the server; exports PULSE_SERVER for the programs
@@ -37,8 +39,11 @@ listen_wait() { wait "$LISTEN_REC_PID"; LISTEN_REC_PID=; }
 
 listen_end() {
     local rc=$? p
-    for p in ${LISTEN_REC_PID:-} ${LISTEN_EXTRA_PIDS:-} ${LISTEN_SERVER_PID:-}; do
-        kill "$p" 2>/dev/null && wait "$p" 2>/dev/null
+    local sd="${XDG_RUNTIME_DIR:-/nonexistent}/speech-dispatcher" spd=
+    [ -f "$sd/pid/speech-dispatcher.pid" ] && spd=$(cat "$sd/pid/speech-dispatcher.pid") \
+        && tr '\0' ' ' <"/proc/$spd/cmdline" 2>/dev/null | grep -qF "$sd/speechd.sock" || spd=
+    for p in ${LISTEN_REC_PID:-} $spd ${LISTEN_SERVER_PID:-}; do
+        kill "$p" 2>/dev/null && { wait "$p" 2>/dev/null || e2e_wait_until 5 e2e_not_alive "$p"; }
     done
     LISTEN_REC_PID=; LISTEN_SERVER_PID=
     return $rc

@@ -13,7 +13,7 @@ namespace kel::x11 {
 
 struct LinuxSeam {
     posix::PosixFiles files;
-    posix::PosixProfile profile;
+    posix::PosixProfile profile{files};
     posix::IconvCodec codec;
     posix::PosixProcess process;
 };

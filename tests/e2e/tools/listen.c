@@ -29,7 +29,7 @@ static double now_ms(void) {
 /* The realtime of a moment t ms into the recording. */
 static double at_ms(const double *arrival, long windows, double t) {
     double t0 = 1e300;
-    for (long w = (long)(t / 20.0); w < windows && w <= (long)(t / 20.0) + 25; ++w)
+    for (long w = (long)(t / 20.0) < windows ? (long)(t / 20.0) : windows - 1; w < windows && w <= (long)(t / 20.0) + 25; ++w)
         if (arrival[w] < t0) t0 = arrival[w];
     return t0 + t;
 }
