@@ -1,17 +1,14 @@
-# Listening: a private PulseAudio server whose only sink is a null sink, and
-# a recorder of its monitor that prints onsets and spans in realtime ms (the
-# clock of screen_probe). Everything started here is ended by PID when the
-# scenario exits, before the scenario's own EXIT trap runs; so is a
-# speech-dispatcher that a program started on the scenario's private
-# XDG_RUNTIME_DIR (it leaves its PID in a file there).
+# Listening: a private PulseAudio server with a null sink, and a recorder of
+# it (tools/listen.c). All that is started here ends by PID before the
+# scenario's own EXIT trap runs; so does a speech-dispatcher that a program
+# started on the scenario's private XDG_RUNTIME_DIR (its PID is in a file).
 LISTEN_LIB_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 
 # listen_begin DIR — starts the server; exports PULSE_SERVER for the programs
 # the scenario starts. Fails when PulseAudio is missing or does not come up.
 listen_begin() {
     LISTEN_DIR="$1"; mkdir -p "$LISTEN_DIR"
-    command -v pulseaudio >/dev/null || return 1
-    cc -O2 -o "$LISTEN_DIR/listen" "$LISTEN_LIB_DIR/tools/listen.c" -lpulse-simple -lpulse -lm || return 1
+    command -v pulseaudio >/dev/null && cc -O2 -o "$LISTEN_DIR/listen" "$LISTEN_LIB_DIR/tools/listen.c" -lpulse-simple -lpulse -lm || return 1
     local prev; prev=$(trap -p EXIT | sed -E "s/^trap -- '(.*)' EXIT$/\1/")
     trap "listen_end; ${prev:-:}" EXIT
     HOME="$LISTEN_DIR" XDG_RUNTIME_DIR="$LISTEN_DIR" pulseaudio -n --daemonize=no --exit-idle-time=-1 \
@@ -21,15 +18,14 @@ listen_begin() {
         >"$LISTEN_DIR/pulseaudio.log" 2>&1 &
     LISTEN_SERVER_PID=$!
     export PULSE_SERVER="unix:$LISTEN_DIR/sock" PULSE_SOURCE=cap.monitor PULSE_SINK=cap
-    local i
-    for i in $(seq 50); do pactl info >/dev/null 2>&1 && return 0; sleep 0.1; done
+    for _ in $(seq 50); do pactl info >/dev/null 2>&1 && return 0; sleep 0.1; done
     return 1
 }
 
-# listen_start SECONDS OUT — records in the background into OUT (text) and
-# OUT.raw (44.1 kHz mono s16); returns once the recorder is listening.
+# listen_start SECONDS OUT — records in the background into OUT; returns once
+# the recorder is listening.
 listen_start() {
-    "$LISTEN_DIR/listen" "$1" "$2.raw" >"$2" &
+    "$LISTEN_DIR/listen" "$1" >"$2" &
     LISTEN_REC_PID=$!
     sleep 0.3
 }
