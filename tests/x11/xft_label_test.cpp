@@ -15,19 +15,16 @@ namespace {
 using kel::x11::PixelRect;
 using kel::x11::XftLabel;
 
+// One connection for all, as in the program: Xft and Xrender keep what they
+// learn about a display by its address, which a new connection may reuse.
+Display* const display = XOpenDisplay(nullptr);
+
 struct XftLabelTest : ::testing::Test {
-    void SetUp() override {
-        display = XOpenDisplay(nullptr);
-        ASSERT_NE(display, nullptr) << "no X display (run under Xvfb)";
-    }
-    void TearDown() override {
-        if (display != nullptr) XCloseDisplay(display);
-    }
+    void SetUp() override { ASSERT_NE(display, nullptr) << "no X display (run under Xvfb)"; }
     XftLabel Make(double dpi) {
         return XftLabel(display, DefaultScreen(display), dpi,
                         [this](const PixelRect& r) { painted.push_back(r); });
     }
-    Display* display = nullptr;
     std::vector<PixelRect> painted;
 };
 

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "data/paths.h"
 #include "platform/errors.h"
 #include "saver/form1.h"
 #include "saver/x11/linux_seam.h"
@@ -603,6 +604,8 @@ int RunSaver(const Options& options) {
     static SaverHost* host = nullptr;  // lives until the process ends
     host = new SaverHost(display, options);
     runningHost = host;
+    // The settings folder is made only once the saver has somewhere to show.
+    SetDataDirectory(posix::PrepareDataDirectory(), '/');
     host->form().Load();
     closeOnLostDisplay = [] {
         runningHost->QueryUnloadOnce();

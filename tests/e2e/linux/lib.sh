@@ -72,7 +72,7 @@ lx_settings() {
 lx_frase_no() { sjis_read "$KEL_INI" | sed -n 's/^Frase_No=//p'; }
 
 # lx_wait_shot NAME KIND SECONDS — takes screenshots until one shows KIND
-# ("card": one thick character; "saying": thin white text only); prints it.
+# (blank, card or saying, as lx_kind tells); prints its path.
 lx_wait_shot() {
     local f="$E2E_SHOTS/$1.png" deadline=$(( $(date +%s) + $3 ))
     while [ "$(date +%s)" -lt "$deadline" ]; do
@@ -81,13 +81,13 @@ lx_wait_shot() {
     done
     return 1
 }
+# A card is one character: about as wide as tall. A saying is a long line.
 lx_kind() {
-    local bright thick
-    read -r bright thick < <(convert "$1" -sample 25% -colorspace gray -threshold 50% \
-        \( +clone -morphology Erode Disk:2 \) -format '%[fx:maxima] ' info: 2>/dev/null; echo)
-    if [ "${thick:-0}" = 1 ]; then echo card
-    elif [ "${bright:-0}" = 1 ]; then echo saying
-    else echo blank; fi
+    local w h _
+    read -r w h _ <<<"$(img_bright_bbox "$1")"
+    if [ -z "$w" ]; then echo blank
+    elif [ $((w * 2)) -le $((h * 3)) ]; then echo card
+    else echo saying; fi
 }
 
 # expect_centred_in "what" "W H X Y" AREA_X AREA_Y AREA_W AREA_H SLACK —

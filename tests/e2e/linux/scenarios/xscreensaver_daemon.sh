@@ -1,7 +1,7 @@
 #!/bin/bash
 # What we test: under the real XScreenSaver daemon (running as nobody, as it
 # refuses root) `kel -root` in its programs list draws the title card in the
-# daemon's window when activated, and deactivation ends it with the close
+# daemon's window when activated, then the saying, and deactivation ends it with the close
 # step: Frase_No written back.
 . "$(dirname "$0")/../lib.sh"
 lx_begin
@@ -15,9 +15,9 @@ cp "$KEL_BIN" "$H/bin/kel"
 printf '%s\n' "mode: one" "selected: 0" "lock: False" "splash: False" "fade: False" \
     "unfade: False" "timeout: 0:30:00" "programs: kel -root" >"$H/.xscreensaver"
 KEL_INI="$H/.config/kel/kel.ini" KEL_DAT="$H/.config/kel/kel.dat"
-lx_settings 0 0 0 0 3
-# Read as 3, written back as "3": the bytes show that the close step ran.
-LC_ALL=C sed -i 's/^Frase_No=3/Frase_No=03/' "$KEL_INI"
+lx_settings 0 0 0 0 1
+# Read as 1, written back as "1": the bytes show that the close step ran.
+LC_ALL=C sed -i 's/^Frase_No=1/Frase_No=01/' "$KEL_INI"
 chown -R nobody:nogroup "$H"
 xhost + >/dev/null
 
@@ -44,6 +44,8 @@ expect_large_card "$(img_bright_bbox "$card")"
 hack=$(pgrep -u nobody -x kel | head -1)
 [ -n "$hack" ] || e2e_fail "no kel process of the daemon's"
 e2e_log "the daemon's hack: $(ps -o args= -p "$hack")"
+saying=$(lx_wait_shot saying saying 10) || e2e_fail "no saying within 10 s of the card"
+expect_centred_in "the saying" "$(img_bright_bbox "$saying")" 0 0 1024 768 12
 as_nobody xscreensaver-command -deactivate >/dev/null 2>&1
 e2e_wait_until 5 e2e_not_alive "$hack" || e2e_fail "deactivation did not end kel"
-e2e_expect_eq "Frase_No line after deactivation" "$(sjis_read "$KEL_INI" | grep '^Frase_No=')" "Frase_No=3"
+e2e_expect_eq "Frase_No line after deactivation" "$(sjis_read "$KEL_INI" | grep '^Frase_No=')" "Frase_No=1"
