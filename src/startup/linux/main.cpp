@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "data/paths.h"
 #include "saver/x11/linux_seam.h"
 #include "saver/x11/saver_host.h"
 #include "startup/linux/options.h"
@@ -55,7 +54,6 @@ int Main(int argc, char** argv) {
     }
     // Under XScreenSaver one instance runs per monitor, each in its window.
     if (options.standalone && AnotherInstanceRuns()) return 0;
-    kel::SetDataDirectory(kel::posix::PrepareDataDirectory(), '/');
     return kel::x11::RunSaver(options);
 }
 
