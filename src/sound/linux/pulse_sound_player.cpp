@@ -5,11 +5,40 @@
 
 #include <exception>
 
+#include "platform/linux/shared_library.h"
 #include "sound/wave_file.h"
 
 namespace kel::posix {
 
 namespace {
+
+// The functions of libpulse the player calls, looked up when the first cue
+// plays (see platform/linux/shared_library.h).
+#define KEL_PULSE_FUNCTIONS(X) X(pa_context_connect) X(pa_context_disconnect) \
+    X(pa_context_get_state) X(pa_context_new) X(pa_context_set_state_callback) X(pa_context_unref) \
+    X(pa_operation_unref) X(pa_sample_spec_valid) X(pa_stream_connect_playback) \
+    X(pa_stream_disconnect) X(pa_stream_drain) X(pa_stream_get_state) X(pa_stream_new) \
+    X(pa_stream_set_state_callback) X(pa_stream_unref) X(pa_stream_write) \
+    X(pa_threaded_mainloop_free) X(pa_threaded_mainloop_get_api) X(pa_threaded_mainloop_lock) \
+    X(pa_threaded_mainloop_new) X(pa_threaded_mainloop_start) X(pa_threaded_mainloop_stop) \
+    X(pa_threaded_mainloop_unlock) X(pa_usec_to_bytes)
+
+struct PulseApi {
+#define KEL_POINTER(name) decltype(&::name) name;
+    KEL_PULSE_FUNCTIONS(KEL_POINTER)
+#undef KEL_POINTER
+};
+const PulseApi* lib = nullptr;
+
+const PulseApi* OpenPulse() {
+    return OpenLibraryOnce<PulseApi>("libpulse.so.0", [](PulseApi& api, auto find) {
+        bool all = true;
+#define KEL_FIND(name) all = all && (api.name = reinterpret_cast<decltype(&::name)>(find(#name)));
+        KEL_PULSE_FUNCTIONS(KEL_FIND)
+#undef KEL_FIND
+        return all;
+    });
+}
 
 // Latency asked of the server: the cue should be heard within a few tens of
 // milliseconds of the call, as a key press is.
@@ -53,8 +82,8 @@ pa_sample_spec SpecOf(const PulseSoundPlayer::Cue& cue) {
 // Holds the main loop's lock for a scope.
 class LoopLock {
 public:
-    explicit LoopLock(pa_threaded_mainloop* loop) : loop_(loop) { pa_threaded_mainloop_lock(loop_); }
-    ~LoopLock() { pa_threaded_mainloop_unlock(loop_); }
+    explicit LoopLock(pa_threaded_mainloop* loop) : loop_(loop) { lib->pa_threaded_mainloop_lock(loop_); }
+    ~LoopLock() { lib->pa_threaded_mainloop_unlock(loop_); }
     LoopLock(const LoopLock&) = delete;
     LoopLock& operator=(const LoopLock&) = delete;
 
@@ -70,14 +99,14 @@ PulseSoundPlayer::~PulseSoundPlayer() {
         LoopLock lock(loop_);
         StopCurrent();
         if (context_) {
-            pa_context_set_state_callback(context_, nullptr, nullptr);
-            pa_context_disconnect(context_);
-            pa_context_unref(context_);
+            lib->pa_context_set_state_callback(context_, nullptr, nullptr);
+            lib->pa_context_disconnect(context_);
+            lib->pa_context_unref(context_);
             context_ = nullptr;
         }
     }
-    pa_threaded_mainloop_stop(loop_);
-    pa_threaded_mainloop_free(loop_);
+    lib->pa_threaded_mainloop_stop(loop_);
+    lib->pa_threaded_mainloop_free(loop_);
 }
 
 void PulseSoundPlayer::Play(const std::vector<std::uint8_t>& soundFile) {
@@ -91,7 +120,7 @@ void PulseSoundPlayer::Play(const std::vector<std::uint8_t>& soundFile) {
     pending_ = Cue();
     if (!playable) return;
     const pa_context_state_t state =
-        context_ ? pa_context_get_state(context_) : PA_CONTEXT_FAILED;
+        context_ ? lib->pa_context_get_state(context_) : PA_CONTEXT_FAILED;
     if (state == PA_CONTEXT_READY) {
         Start(cue);
         return;
@@ -109,15 +138,16 @@ void PulseSoundPlayer::Play(const std::vector<std::uint8_t>& soundFile) {
 // by the host's own loop), so it starts with all of them blocked.
 bool PulseSoundPlayer::StartLoop() {
     if (loopFailed_) return false;
-    loop_ = pa_threaded_mainloop_new();
+    lib = OpenPulse();
+    loop_ = lib ? lib->pa_threaded_mainloop_new() : nullptr;
     if (loop_) {
         sigset_t all, old;
         sigfillset(&all);
         pthread_sigmask(SIG_BLOCK, &all, &old);
-        const int started = pa_threaded_mainloop_start(loop_);
+        const int started = lib->pa_threaded_mainloop_start(loop_);
         pthread_sigmask(SIG_SETMASK, &old, nullptr);
         if (started == 0) return true;
-        pa_threaded_mainloop_free(loop_);
+        lib->pa_threaded_mainloop_free(loop_);
         loop_ = nullptr;
     }
     loopFailed_ = true;
@@ -128,19 +158,19 @@ bool PulseSoundPlayer::StartLoop() {
 // stays silent.
 void PulseSoundPlayer::Connect() {
     if (context_) {
-        pa_context_set_state_callback(context_, nullptr, nullptr);
-        pa_context_unref(context_);
+        lib->pa_context_set_state_callback(context_, nullptr, nullptr);
+        lib->pa_context_unref(context_);
     }
-    context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "kel");
+    context_ = lib->pa_context_new(lib->pa_threaded_mainloop_get_api(loop_), "kel");
     if (!context_) return;
-    pa_context_set_state_callback(context_, OnContextState, this);
-    pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr);
+    lib->pa_context_set_state_callback(context_, OnContextState, this);
+    lib->pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr);
 }
 
 void PulseSoundPlayer::OnContextState(pa_context* context, void* self) {
     auto* player = static_cast<PulseSoundPlayer*>(self);
     if (context != player->context_) return;
-    switch (pa_context_get_state(context)) {
+    switch (lib->pa_context_get_state(context)) {
     case PA_CONTEXT_READY:
         if (player->pending_.bytes > 0) player->Start(player->pending_);
         player->pending_ = Cue();
@@ -158,20 +188,20 @@ void PulseSoundPlayer::OnContextState(pa_context* context, void* self) {
 // Called with the loop locked and the context ready.
 void PulseSoundPlayer::Start(const Cue& cue) {
     const pa_sample_spec spec = SpecOf(cue);
-    if (!pa_sample_spec_valid(&spec)) return;
-    pa_stream* stream = pa_stream_new(context_, "cue", &spec, nullptr);
+    if (!lib->pa_sample_spec_valid(&spec)) return;
+    pa_stream* stream = lib->pa_stream_new(context_, "cue", &spec, nullptr);
     if (!stream) return;
     pa_buffer_attr attr;
     attr.maxlength = static_cast<std::uint32_t>(-1);
-    attr.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kLatencyUs, &spec));
+    attr.tlength = static_cast<std::uint32_t>(lib->pa_usec_to_bytes(kLatencyUs, &spec));
     attr.prebuf = static_cast<std::uint32_t>(-1);
     attr.minreq = static_cast<std::uint32_t>(-1);
     attr.fragsize = static_cast<std::uint32_t>(-1);
-    pa_stream_set_state_callback(stream, OnStreamState, this);
-    if (pa_stream_connect_playback(stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr,
+    lib->pa_stream_set_state_callback(stream, OnStreamState, this);
+    if (lib->pa_stream_connect_playback(stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr,
                                    nullptr) < 0) {
-        pa_stream_set_state_callback(stream, nullptr, nullptr);
-        pa_stream_unref(stream);
+        lib->pa_stream_set_state_callback(stream, nullptr, nullptr);
+        lib->pa_stream_unref(stream);
         return;
     }
     stream_ = stream;
@@ -183,15 +213,15 @@ void PulseSoundPlayer::Start(const Cue& cue) {
 void PulseSoundPlayer::OnStreamState(pa_stream* stream, void* self) {
     auto* player = static_cast<PulseSoundPlayer*>(self);
     if (stream != player->stream_) return;
-    switch (pa_stream_get_state(stream)) {
+    switch (lib->pa_stream_get_state(stream)) {
     case PA_STREAM_READY: {
         const Cue& cue = player->playing_;
-        if (pa_stream_write(stream, cue.samples, cue.bytes, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
+        if (lib->pa_stream_write(stream, cue.samples, cue.bytes, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
             player->StopCurrent();
             return;
         }
-        if (pa_operation* drain = pa_stream_drain(stream, OnDrained, self)) {
-            pa_operation_unref(drain);
+        if (pa_operation* drain = lib->pa_stream_drain(stream, OnDrained, self)) {
+            lib->pa_operation_unref(drain);
         }
         break;
     }
@@ -216,10 +246,10 @@ void PulseSoundPlayer::StopCurrent() {
     pa_stream* stream = stream_;
     stream_ = nullptr;
     playing_ = Cue();
-    pa_stream_set_state_callback(stream, nullptr, nullptr);
-    const pa_stream_state_t state = pa_stream_get_state(stream);
-    if (state == PA_STREAM_CREATING || state == PA_STREAM_READY) pa_stream_disconnect(stream);
-    pa_stream_unref(stream);
+    lib->pa_stream_set_state_callback(stream, nullptr, nullptr);
+    const pa_stream_state_t state = lib->pa_stream_get_state(stream);
+    if (state == PA_STREAM_CREATING || state == PA_STREAM_READY) lib->pa_stream_disconnect(stream);
+    lib->pa_stream_unref(stream);
 }
 
 }  // namespace kel::posix

@@ -7,11 +7,35 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/linux/shared_library.h"
 #include "platform/text.h"
 
 namespace kel::posix {
 
 namespace {
+
+// The functions of libspeechd the engine calls, looked up on the connecting
+// thread (see platform/linux/shared_library.h).
+#define KEL_SPEECHD_FUNCTIONS(X) X(free_spd_modules) X(spd_cancel) X(spd_close) \
+    X(spd_list_modules) X(spd_open) X(spd_say) X(spd_set_language) X(spd_set_notification_on) \
+    X(spd_set_output_module)
+
+struct SpeechdApi {
+#define KEL_POINTER(name) decltype(&::name) name;
+    KEL_SPEECHD_FUNCTIONS(KEL_POINTER)
+#undef KEL_POINTER
+};
+const SpeechdApi* lib = nullptr;  // set before any connection exists
+
+const SpeechdApi* OpenSpeechd() {
+    return OpenLibraryOnce<SpeechdApi>("libspeechd.so.2", [](SpeechdApi& api, auto find) {
+        bool all = true;
+#define KEL_FIND(name) all = all && (api.name = reinterpret_cast<decltype(&::name)>(find(#name)));
+        KEL_SPEECHD_FUNCTIONS(KEL_FIND)
+#undef KEL_FIND
+        return all;
+    });
+}
 
 // libspeechd's event callbacks carry no context; there is one engine.
 std::atomic<SpeechDispatcherEngine*> gEngine{nullptr};
@@ -19,11 +43,11 @@ std::atomic<SpeechDispatcherEngine*> gEngine{nullptr};
 SPDConnection* Spd(void* connection) { return static_cast<SPDConnection*>(connection); }
 
 bool HasModule(SPDConnection* connection, const char* name) {
-    char** modules = spd_list_modules(connection);
+    char** modules = lib->spd_list_modules(connection);
     if (!modules) return false;
     bool found = false;
     for (char** m = modules; *m; ++m) found = found || std::strcmp(*m, name) == 0;
-    free_spd_modules(modules);
+    lib->free_spd_modules(modules);
     return found;
 }
 
@@ -37,7 +61,7 @@ SpeechDispatcherEngine::~SpeechDispatcherEngine() {
     Stop();
     if (connecting_.joinable()) connecting_.join();
     std::lock_guard<std::mutex> calls(calls_);
-    if (connection_) spd_close(Spd(connection_));
+    if (connection_) lib->spd_close(Spd(connection_));
     if (gEngine == this) gEngine = nullptr;
 }
 
@@ -64,7 +88,9 @@ bool SpeechDispatcherEngine::SelectVoice(const std::u16string& requiredAttribute
 
 // On the connecting thread. spd_open starts the server when none runs.
 void SpeechDispatcherEngine::Connect() {
-    SPDConnection* connection = spd_open("kel", "saying", nullptr, SPD_MODE_THREADED);
+    lib = OpenSpeechd();
+    SPDConnection* connection =
+        lib ? lib->spd_open("kel", "saying", nullptr, SPD_MODE_THREADED) : nullptr;
     bool usable = connection != nullptr;
     if (usable) {
         bool japanese;
@@ -73,15 +99,15 @@ void SpeechDispatcherEngine::Connect() {
             japanese = wantJapanese_;
         }
         usable = !japanese || (HasModule(connection, "openjtalk") &&
-                               spd_set_output_module(connection, "openjtalk") == 0 &&
-                               spd_set_language(connection, "ja") == 0);
+                               lib->spd_set_output_module(connection, "openjtalk") == 0 &&
+                               lib->spd_set_language(connection, "ja") == 0);
         if (usable) {
             connection->callback_end = connection->callback_cancel = OnFinished;
-            usable = spd_set_notification_on(connection, SPD_END) == 0 &&
-                     spd_set_notification_on(connection, SPD_CANCEL) == 0;
+            usable = lib->spd_set_notification_on(connection, SPD_END) == 0 &&
+                     lib->spd_set_notification_on(connection, SPD_CANCEL) == 0;
         }
         if (!usable) {
-            spd_close(connection);
+            lib->spd_close(connection);
             connection = nullptr;
         }
     }
@@ -121,7 +147,7 @@ bool SpeechDispatcherEngine::Speak(const std::u16string& text, long flags) {
     }
     if (flags & SpeechSession::kPurgeBeforeSpeak) {
         std::lock_guard<std::mutex> calls(calls_);
-        spd_cancel(Spd(connection_));
+        lib->spd_cancel(Spd(connection_));
     }
     Say(utf8);
     return true;
@@ -135,7 +161,7 @@ void SpeechDispatcherEngine::Say(const std::string& utf8) {
         std::lock_guard<std::mutex> lock(state_);
         if (!saying_) return;
     }
-    const int id = connection_ ? spd_say(Spd(connection_), SPD_TEXT, utf8.c_str()) : -1;
+    const int id = connection_ ? lib->spd_say(Spd(connection_), SPD_TEXT, utf8.c_str()) : -1;
     std::lock_guard<std::mutex> lock(state_);
     if (id > 0) lastSaid_ = static_cast<std::size_t>(id);
     saying_ = false;
@@ -175,7 +201,7 @@ void SpeechDispatcherEngine::Stop() {
     }
     if (!ready) return;
     std::lock_guard<std::mutex> calls(calls_);
-    if (connection_) spd_cancel(Spd(connection_));
+    if (connection_) lib->spd_cancel(Spd(connection_));
 }
 
 }  // namespace kel::posix
