@@ -23,9 +23,10 @@ listen_begin() {
 }
 
 # listen_start SECONDS OUT — records in the background into OUT; returns once
-# the recorder is listening.
+# the recorder is listening. It always listens to the private server, so a
+# scenario may point its programs' PULSE_SERVER elsewhere.
 listen_start() {
-    "$LISTEN_DIR/listen" "$1" >"$2" &
+    PULSE_SERVER="unix:$LISTEN_DIR/sock" "$LISTEN_DIR/listen" "$1" >"$2" &
     LISTEN_REC_PID=$!
     sleep 0.3
 }

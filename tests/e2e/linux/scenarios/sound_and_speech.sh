@@ -4,7 +4,8 @@
 # comes on screen (within 30 ms; screen_probe's times), then the chime with the
 # saying, nothing else; with speech (where the Japanese voice is installed), no
 # cue but half a second or more of voice after the card, the run ending only
-# after it, and a continuous run's voice cut by SIGTERM; sound off: silence.
+# after it, and a continuous run's voice cut by SIGTERM; sound off: silence;
+# sound on without a server: silence, and the card keeps its 200 ms pace.
 . "$(dirname "$0")/../lib.sh"
 . "$(dirname "$0")/../../listen_lib.sh"
 lx_begin
@@ -81,3 +82,9 @@ fi
 
 run quiet 0 0
 e2e_expect_eq "sound off: the loudest sample heard" "$(awk '$1 == "peak" { print ($2 < 0.02) ? "silence" : $2 }' "$E2E_WORK/quiet.heard")" silence
+
+PULSE_SERVER="unix:$E2E_WORK/no-server" run noserver 1 0
+e2e_expect_eq "no server: the loudest sample heard" "$(awk '$1 == "peak" { print ($2 < 0.02) ? "silence" : $2 }' "$E2E_WORK/noserver.heard")" silence
+awk '$1 == "char" { if (last && ($2 - last < 170 || $2 - last > 240)) bad = 1; last = $2 } END { exit bad }' \
+    "$E2E_WORK/noserver.card" || e2e_fail "no server: the card lost its pace waiting for sound"
+e2e_pass_check "no server: the card kept its pace"
