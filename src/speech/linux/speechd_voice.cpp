@@ -69,14 +69,7 @@ bool SpeechDispatcherEngine::Create() {
     std::lock_guard<std::mutex> lock(state_);
     if (link_ != Link::Idle || gEngine) return false;
     gEngine = this;
-    link_ = Link::Connecting;
-    // The thread takes none of the program's signals (SIGTERM belongs to the
-    // host's loop); neither do libspeechd's own threads, started from it.
-    sigset_t all, old;
-    sigfillset(&all);
-    pthread_sigmask(SIG_BLOCK, &all, &old);
-    connecting_ = std::thread([this] { Connect(); });
-    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    link_ = Link::Connecting;  // the thread starts with the first saying
     return true;
 }
 
@@ -84,6 +77,16 @@ bool SpeechDispatcherEngine::SelectVoice(const std::u16string& requiredAttribute
     std::lock_guard<std::mutex> lock(state_);
     wantJapanese_ = requiredAttributes == SpeechSession::kJapaneseVoice;
     return true;
+}
+
+// The thread takes none of the program's signals (SIGTERM belongs to the
+// host's loop); neither do libspeechd's own threads, started from it.
+void SpeechDispatcherEngine::StartConnecting() {
+    sigset_t all, old;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, &old);
+    connecting_ = std::thread([this] { Connect(); });
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
 }
 
 // On the connecting thread. spd_open starts the server when none runs.
@@ -139,6 +142,7 @@ bool SpeechDispatcherEngine::Speak(const std::u16string& text, long flags) {
             // The newest saying replaces one still waiting, as a purge would.
             waiting_ = std::move(utf8);
             hasWaiting_ = true;
+            if (!connecting_.joinable()) StartConnecting();
             return true;
         case Link::Ready:
             saying_ = true;

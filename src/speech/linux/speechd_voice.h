@@ -39,6 +39,7 @@ public:
 
 private:
     enum class Link { Idle, Connecting, Ready, Missing };
+    void StartConnecting();
     void Connect();
     void Say(const std::string& utf8);
     bool SpeakingLocked() const;
