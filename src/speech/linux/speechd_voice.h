@@ -68,7 +68,6 @@ public:
     SpeechDispatcherSpeaker() : session_(engine_) {}
     void SpeakText(const std::u16string& text) override { session_.SpeakText(text); }
     bool Speaking() { return session_.Speaking(); }
-    void FinishSpeaking(std::uint32_t limitMs) { session_.FinishSpeaking(limitMs); }
     void Stop() { engine_.Stop(); }
 
 private:
