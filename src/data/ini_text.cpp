@@ -74,7 +74,8 @@ struct Line {
 
 std::vector<Line> ParseLines(const std::string& bytes) {
     std::vector<Line> lines;
-    std::size_t begin = 0;
+    // A UTF-8 mark at the start (an editor's) is not part of the first line.
+    std::size_t begin = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     while (begin < bytes.size()) {
         const std::size_t lf = bytes.find('\n', begin);
         Line line{begin, lf == std::string::npos ? bytes.size() : lf,

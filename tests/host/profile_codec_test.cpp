@@ -1,19 +1,17 @@
 // What we test: the system's profile functions and code page 932 as the
-// program calls them (Win32Profile, Win32Codec).
-//  - A section matches whatever its case, and a write into it changes the
-//    key's line where it stands: no second section, no line moved. (Wine
-//    drops blank lines when it rewrites a file; Windows keeps them: the
-//    non-blank lines are compared.) A value reads back cut to 254
-//    characters, the size of the buffer less its NUL.
-//  - Code page 932 both ways for the characters the default files and the
-//    dialog use (the full-width tilde is 0x81 0x60, the ideographic space
-//    0x81 0x40), and characters it cannot hold are named, not replaced.
+// program calls them (Win32Profile, Win32Codec), with the case tables the
+// Linux implementations meet too (tests/shared). Wine rewrites a profile
+// file whole, without its blank lines and in its own form, where Windows
+// keeps every other line: the non-blank lines are compared, and the cases
+// that hold only on Windows are left out.
 #include "check.h"
 
 #include <sstream>
 #include <vector>
 
 #include "host_support.h"
+#include "shared/codec_cases.h"
+#include "shared/profile_cases.h"
 #include "platform/win32/data_win32.h"
 
 namespace kel::win32 {
@@ -30,80 +28,33 @@ std::vector<std::string> NonBlankLines(const std::string& bytes) {
     return lines;
 }
 
-TEST(Win32Profile, SectionsMatchWhateverTheirCaseAndWritesStayInPlace) {
-    host::ScratchDir dir;
-    const std::string ini = dir.Path("kel.ini");
-    host::PutFile(ini,
-                  "; settings\r\n[VIEW]\r\nViewMode=1\r\nFontMode=0\r\n[Mode]\r\nSound=1\r\n"
-                  "[STARTUP]\r\nFrase_No=3\r\n[Other]\r\nx=y\r\n");
+TEST(Win32Profile, ReadsAsTheCaseTableSays) {
     Win32Profile profile;
-    EXPECT_EQ(profile.GetString(ini, "View", "ViewMode", "9"), "1");
-    EXPECT_EQ(profile.GetString(ini, "StartUp", "frase_no", "7"), "3");
-    EXPECT_EQ(profile.GetString(ini, "StartUp", "Missing", "7"), "7");
-    EXPECT_EQ(profile.GetString(dir.Path("none.ini"), "View", "ViewMode", "9"), "9");
-
-    profile.WriteString(ini, "StartUP", "Frase_No", "5");
-    profile.WriteString(ini, "view", "FontMode", "1");
-    profile.WriteString(ini, "Mode", "Speak", "0");  // a new key: the end of its section
-    std::string bytes;
-    ASSERT_TRUE(host::GetFile(ini, &bytes));
-    EXPECT_EQ(NonBlankLines(bytes),
-              (std::vector<std::string>{"; settings", "[VIEW]", "ViewMode=1", "FontMode=1",
-                                        "[Mode]", "Sound=1", "Speak=0", "[STARTUP]", "Frase_No=5",
-                                        "[Other]", "x=y"}));
-}
-
-TEST(Win32Profile, ValueReadsBackCutTo254Characters) {
-    host::ScratchDir dir;
-    const std::string ini = dir.Path("kel.ini");
-    const std::string value(300, '8');
-    host::PutFile(ini, "[StartUp]\r\nFrase_No=" + value + "\r\n");
-    Win32Profile profile;
-    EXPECT_EQ(profile.GetString(ini, "StartUp", "Frase_No", "7"), value.substr(0, 254));
-}
-
-TEST(Win32Codec, CodePage932BothWays) {
-    const struct {
-        std::u16string text;
-        std::string bytes;
-    } cases[] = {
-        {u"\xFF5E", "\x81\x60"},              // ～ full-width tilde
-        {u"\x3000", "\x81\x40"},              // ideographic space
-        {u"\xFF1A\x3000", "\x81\x46\x81\x40"},  // "：　" of the dialog's count label
-        {u"\xFF01\x3001\x30FB", "\x81\x49\x81\x41\x81\x45"},  // ！、・
-        {u"\x683C\x8A00", "\x8A\x69\x8C\xBE"},  // 格言
-        {u"\xFF7D\xFF80", "\xBD\xC0"},         // ｽﾀ half-width katakana
-        {u"a\\ \r\n", "a\\ \r\n"},
-    };
-    Win32Codec codec;
-    for (const auto& c : cases) {
-        std::string bytes;
-        std::u16string bad;
-        EXPECT_TRUE(codec.Encode(c.text, bytes, &bad));
-        EXPECT_EQ(bytes, c.bytes);
-        EXPECT_TRUE(bad.empty());
-        EXPECT_EQ(codec.Decode(c.bytes), c.text);
+    for (const auto& c : cases::kProfileReads) {
+        SCOPED_TRACE(c.what);
+        host::ScratchDir dir;
+        const std::string ini = dir.Path("kel.ini");
+        if (c.file) host::PutFile(ini, *c.file);
+        EXPECT_EQ(profile.GetString(ini, c.section, c.key, c.defaultText), c.expected);
     }
 }
 
-TEST(Win32Codec, UnrepresentableCharactersAreNamedNotReplaced) {
-    const struct {
-        std::u16string text;
-        std::u16string named;
-    } cases[] = {
-        {u"a\x20AC" u"b\x20AC", u"\x20AC"},       // € twice: named once
-        {u"\x301C", u"\x301C"},                   // wave dash: no best fit to ～
-        {u"x\xD83D\xDE00", u"\xD83D\xDE00"},      // an emoji: both halves
-        {u"\x00E9\x3042", u"\x00E9"},             // é has no form; あ has
-    };
-    Win32Codec codec;
-    for (const auto& c : cases) {
+TEST(Win32Profile, WritesAsTheCaseTableSaysInTheNonBlankLines) {
+    Win32Profile profile;
+    for (const auto& c : cases::kProfileWrites) {
+        if (c.otherLinesOnlyOnWindows) continue;
+        SCOPED_TRACE(c.what);
+        host::ScratchDir dir;
+        const std::string ini = dir.Path("kel.ini");
+        if (c.before) host::PutFile(ini, *c.before);
+        profile.WriteString(ini, c.section, c.key, c.value);
         std::string bytes;
-        std::u16string named;
-        EXPECT_FALSE(codec.Encode(c.text, bytes, &named));
-        EXPECT_EQ(named, c.named);
+        ASSERT_TRUE(host::GetFile(ini, &bytes));
+        EXPECT_EQ(NonBlankLines(bytes), NonBlankLines(c.after));
     }
 }
+
+TEST(Win32Codec, CodePage932AsTheCaseTablesSay) { cases::CheckCodecCases(Win32Codec()); }
 
 }  // namespace
 }  // namespace kel::win32

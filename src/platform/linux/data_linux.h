@@ -54,7 +54,7 @@ private:
 // reported.
 class PosixProfile : public Profile {
 public:
-    explicit PosixProfile(PosixFiles& files) : files_(files) {}
+    explicit PosixProfile(Files& files) : files_(files) {}
     std::string GetString(const std::string& path, const std::string& section,
                           const std::string& key, const std::string& defaultText) const override;
     void WriteString(const std::string& path, const std::string& section,
@@ -64,7 +64,7 @@ public:
                             const std::string& key, const std::string& value);
 
 private:
-    PosixFiles& files_;
+    Files& files_;
 };
 
 class IconvCodec : public Codec {

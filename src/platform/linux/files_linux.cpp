@@ -96,14 +96,15 @@ bool PosixFiles::FileExists(const std::string& path) const {
 
 std::string PosixFiles::ReadAll(const std::string& path) const {
     const std::string operation = "reading the file " + path;
-    Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Not blocking: a pipe of that name must not hang the program.
+    Fd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.get() < 0) {
         const int error = errno;
         Fail(error, operation, {}, IsDirectory(DirectoryOf(path)));
     }
     struct stat st;
     if (::fstat(file.get(), &st) != 0) Fail(errno, operation);
-    if (S_ISDIR(st.st_mode)) Fail(EISDIR, operation);
+    if (!S_ISREG(st.st_mode)) Fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, operation);
     if (st.st_size > kMaxReadBytes) {
         throw KelError(ErrorKind::Io, operation,
                        "the file holds " + std::to_string(st.st_size) +
@@ -212,8 +213,10 @@ void PosixFiles::RecoverInterruptedRewrite(const std::string& path) {
     if (!S_ISREG(st.st_mode)) return;
     if (::rename(old.c_str(), path.c_str()) != 0) {
         const int error = errno;
-        Fail(error, "restoring the file " + path + " from " + old,
-             "the complete old contents are kept in " + old);
+        Fail(error, "putting back the file " + path + " from " + old,
+             "a save was cut short: " + old + " holds the complete sayings, " + path +
+                 " may be damaged. Nothing was written; copy " + old + " over " + path +
+                 " and delete " + old + ".");
     }
     SyncDirectory(DirectoryOf(path));
 }

@@ -1,5 +1,10 @@
 #include "saver/x11/xft_label.h"
 
+#include <fcntl.h>
+#include <fontconfig/fcfreetype.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <string>
 
@@ -17,6 +22,77 @@ std::string PointsText(float points) {
            std::to_string(part);
 }
 
+// Xft keeps up to 16 closed fonts for reuse, each with tables as large as
+// the face's glyph count: the fit loops close a font per size, and the
+// saver held megabytes of fonts it would not open again. The limit is one of
+// the display's Xft defaults; the others stay as the resources set them.
+void KeepNoClosedFonts(Display* display) {
+    FcPattern* defaults = FcPatternCreate();
+    if (defaults == nullptr) return;
+    XftDefaultSubstitute(display, DefaultScreen(display), defaults);
+    FcPatternDel(defaults, XFT_MAX_UNREF_FONTS);
+    FcPatternAddInteger(defaults, XFT_MAX_UNREF_FONTS, 0);
+    if (!XftDefaultSet(display, defaults)) FcPatternDestroy(defaults);
+}
+
+// The face file read through a stream of small reads rather than mapped
+// whole: FreeType then keeps only the tables it needs in memory, where a
+// mapped CJK face left megabytes of it resident (pages are mapped around
+// each one touched). The face lives as long as the program.
+unsigned long ReadFace(FT_Stream stream, unsigned long offset, unsigned char* buffer,
+                       unsigned long count) {
+    const int fd = static_cast<int>(stream->descriptor.value);
+    if (count == 0) return 0;  // a seek: nothing to read
+    const ssize_t got = pread(fd, buffer, count, static_cast<off_t>(offset));
+    return got < 0 ? 0 : static_cast<unsigned long>(got);
+}
+
+FT_Face OpenFaceStreamed(const char* file, int index) {
+    static FT_Library library = nullptr;
+    if (library == nullptr && FT_Init_FreeType(&library) != 0) return nullptr;
+    const int fd = open(file, O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0 || fstat(fd, &info) != 0) {
+        if (fd >= 0) close(fd);
+        return nullptr;
+    }
+    auto* stream = new FT_StreamRec{};
+    stream->descriptor.value = fd;
+    stream->size = static_cast<unsigned long>(info.st_size);
+    stream->read = ReadFace;
+    FT_Open_Args args{};
+    args.flags = FT_OPEN_STREAM;
+    args.stream = stream;
+    FT_Face face = nullptr;
+    if (FT_Open_Face(library, &args, index, &face) != 0) {
+        close(fd);
+        delete stream;
+        return nullptr;
+    }
+    return face;
+}
+
+// Xft opens a pattern's face from its FC_FILE; with an FC_FT_FACE instead it
+// uses that face. Where the face cannot be opened so, Xft's own way stays.
+void UseStreamedFace(FcPattern* pattern) {
+    FcChar8* file = nullptr;
+    int index = 0;
+    if (FcPatternGetString(pattern, FC_FILE, 0, &file) != FcResultMatch) return;
+    FcPatternGetInteger(pattern, FC_INDEX, 0, &index);
+    static std::string openedFile;
+    static int openedIndex = -1;
+    static FT_Face face = nullptr;
+    if (face == nullptr || openedFile != reinterpret_cast<const char*>(file) || openedIndex != index) {
+        FT_Face opened = OpenFaceStreamed(reinterpret_cast<const char*>(file), index);
+        if (opened == nullptr) return;
+        face = opened;  // an earlier face stays: fonts of it may still be open
+        openedFile = reinterpret_cast<const char*>(file);
+        openedIndex = index;
+    }
+    FcPatternDel(pattern, FC_FILE);
+    FcPatternAddFTFace(pattern, FC_FT_FACE, face);
+}
+
 const FcChar16* Chars16(const std::u16string& text) {
     return reinterpret_cast<const FcChar16*>(text.data());
 }
@@ -26,6 +102,7 @@ const FcChar16* Chars16(const std::u16string& text) {
 XftLabel::XftLabel(Display* display, int screen, double dpi,
                    std::function<void(const PixelRect&)> changed, const char* facePattern)
     : display_(display), screen_(screen), dpi_(dpi), changed_(std::move(changed)) {
+    KeepNoClosedFonts(display_);
     // The face is chosen once; every size is that face at another pixel size,
     // so the many sizes of the fit loops cost no new fontconfig match.
     FcPattern* wanted = FcNameParse(reinterpret_cast<const FcChar8*>(facePattern));
@@ -33,6 +110,7 @@ XftLabel::XftLabel(Display* display, int screen, double dpi,
         FcResult result = FcResultNoMatch;
         matched_ = XftFontMatch(display_, screen_, wanted, &result);
         FcPatternDestroy(wanted);
+        if (matched_ != nullptr) UseStreamedFace(matched_);
     }
     if (matched_ == nullptr) {
         throw KelError(ErrorKind::ResourceMissing, "finding a font for the sayings",
@@ -57,6 +135,8 @@ void XftLabel::Update(Change change) {
 
 // s points make a font of round(s x DPI / 72) pixels, as on Windows; the
 // label then reports the pixel size the opened font has, back in points.
+// The font is opened when first needed: a label that is never measured or
+// shown (Label2) never holds one.
 void XftLabel::SetFontSize(float points) {
     const double pixels = std::floor(static_cast<double>(points) * dpi_ / 72.0 + 0.5);
     if (!(pixels >= 1.0) || pixels > 32767.0) {
@@ -64,8 +144,17 @@ void XftLabel::SetFontSize(float points) {
                        "size " + PointsText(points) + " points");
     }
     const int height = static_cast<int>(pixels);
-    if (height == pixelHeight_ && font_ != nullptr) return;
+    if (height == pixelHeight_) return;
+    Update([&] {
+        pixelHeight_ = height;
+        fontStale_ = true;
+        widthPixels_ = -1;
+    });
+}
 
+XftFont* XftLabel::Font() const {
+    if (!fontStale_) return font_;
+    const double pixels = pixelHeight_;
     FcPattern* sized = FcPatternDuplicate(matched_);
     XftFont* font = nullptr;
     if (sized != nullptr) {
@@ -78,17 +167,15 @@ void XftLabel::SetFontSize(float points) {
     }
     if (font == nullptr) {
         throw KelError(ErrorKind::InvalidValue, "opening a font",
-                       "size " + PointsText(points) + " points");
+                       "size " + PointsText(static_cast<float>(pixels * 72.0 / dpi_)) + " points");
     }
     double actualPixels = pixels;
     FcPatternGetDouble(font->pattern, FC_PIXEL_SIZE, 0, &actualPixels);
-    Update([&] {
-        if (font_ != nullptr) XftFontClose(display_, font_);
-        font_ = font;
-        pixelHeight_ = height;
-        points_ = static_cast<float>(actualPixels * 72.0 / dpi_);
-        widthPixels_ = -1;
-    });
+    if (font_ != nullptr) XftFontClose(display_, font_);
+    font_ = font;
+    points_ = static_cast<float>(actualPixels * 72.0 / dpi_);
+    fontStale_ = false;
+    return font_;
 }
 
 void XftLabel::SetCaption(const std::u16string& caption) {
@@ -128,7 +215,7 @@ int XftLabel::WidthPixels() const {
     if (widthPixels_ < 0) {
         XGlyphInfo extents{};
         if (!caption_.empty()) {
-            XftTextExtents16(display_, font_, Chars16(caption_), static_cast<int>(caption_.size()),
+            XftTextExtents16(display_, Font(), Chars16(caption_), static_cast<int>(caption_.size()),
                              &extents);
         }
         widthPixels_ = caption_.empty() ? 0 : extents.xOff;
@@ -140,13 +227,13 @@ float XftLabel::Width() const { return static_cast<float>(WidthPixels()) * Twips
 
 // One line of the font, ascent and descent, even with an empty caption.
 float XftLabel::Height() const {
-    return static_cast<float>(font_->ascent + font_->descent) * TwipsPerPixel();
+    return static_cast<float>(Font()->ascent + Font()->descent) * TwipsPerPixel();
 }
 
 PixelRect XftLabel::PixelBounds() const {
     const int x = static_cast<int>(std::floor(left_ / TwipsPerPixel() + 0.5f));
     const int y = static_cast<int>(std::floor(top_ / TwipsPerPixel() + 0.5f));
-    const int height = font_->ascent + font_->descent;
+    const int height = Font()->ascent + Font()->descent;
     const int margin = height / 4 + 1;
     return PixelRect{x - margin, y - margin, WidthPixels() + 2 * margin, height + 2 * margin};
 }
@@ -159,14 +246,14 @@ void XftLabel::Paint(XftDraw* draw, int offsetX, int offsetY) const {
     }
     const int x = static_cast<int>(std::floor(left_ / TwipsPerPixel() + 0.5f));
     const int y = static_cast<int>(std::floor(top_ / TwipsPerPixel() + 0.5f));
-    XftDrawString16(draw, &colour, font_, offsetX + x, offsetY + y + font_->ascent, Chars16(caption_),
+    XftDrawString16(draw, &colour, Font(), offsetX + x, offsetY + y + Font()->ascent, Chars16(caption_),
                     static_cast<int>(caption_.size()));
     XftColorFree(display_, XftDrawVisual(draw), XftDrawColormap(draw), &colour);
 }
 
 std::string XftLabel::FamilyName() const {
     FcChar8* family = nullptr;
-    if (FcPatternGetString(font_->pattern, FC_FAMILY, 0, &family) != FcResultMatch) return {};
+    if (FcPatternGetString(Font()->pattern, FC_FAMILY, 0, &family) != FcResultMatch) return {};
     return reinterpret_cast<const char*>(family);
 }
 

@@ -37,7 +37,10 @@ public:
     void SetCaption(const std::u16string& caption) override;
     std::u16string Caption() const override { return caption_; }
     void SetFontSize(float points) override;
-    float FontSize() const override { return points_; }
+    float FontSize() const override {
+        Font();
+        return points_;
+    }
     void SetLeft(float twips) override;
     void SetTop(float twips) override;
     float Left() const override { return left_; }
@@ -61,15 +64,18 @@ private:
     void Update(Change change);
     float TwipsPerPixel() const { return static_cast<float>(1440.0 / dpi_); }
     int WidthPixels() const;
+    // The font at the size last set, opened now if it is not yet.
+    XftFont* Font() const;
 
     Display* display_;
     int screen_;
     double dpi_;
     std::function<void(const PixelRect&)> changed_;
     FcPattern* matched_ = nullptr;  // the chosen face, sized anew per font
-    XftFont* font_ = nullptr;
+    mutable XftFont* font_ = nullptr;
+    mutable bool fontStale_ = false;  // pixelHeight_ changed since font_ was opened
     int pixelHeight_ = 0;
-    float points_ = 0;
+    mutable float points_ = 0;
     std::u16string caption_;
     mutable int widthPixels_ = -1;  // measured when first asked for
     float left_ = 0, top_ = 0;

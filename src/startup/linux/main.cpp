@@ -2,6 +2,7 @@
 // standalone instance, then runs the saver. Errors that nothing else handles
 // end here: one message on stderr, exit code 1, nothing written.
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,6 +61,11 @@ int Main(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The title card's glyphs are rendered into buffers of hundreds of
+    // kilobytes, one per character; from the heap they are reused, where
+    // fresh mappings would be zeroed page by page for every character.
+    mallopt(M_MMAP_THRESHOLD, 4 << 20);
+    mallopt(M_TRIM_THRESHOLD, 8 << 20);
     try {
         return Main(argc, argv);
     } catch (const kel::KelError& error) {

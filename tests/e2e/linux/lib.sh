@@ -59,13 +59,18 @@ lx_exited() { [ -f "$E2E_WORK/$1.rc" ]; }
 lx_wait_exit() { e2e_wait_until "$2" lx_exited "$1"; }
 lx_exit_code() { cat "$E2E_WORK/$1.rc"; }
 
+# Sayings whose every character is symmetric, so that any title card's ink
+# is centred where the character is: one that fits the screen at 72 points
+# and one that the fit loop must shrink.
+LX_PHRASES=("*** 格言・迷言シリーズ ***" "口口口口口口口口口口" "回回回回回回回回回回回回回回回回回回回回")
+
 # lx_settings ORDER FONTMODE SOUND ONESHOT FRASE_NO — a settings file of the
-# default's shape with these values (Speak 0).
+# default's shape with these values (Speak 0), and LX_PHRASES.
 lx_settings() {
     mkdir -p "$(dirname "$KEL_INI")"
     sjis_write "$KEL_INI" "${KEL_DEFAULT_SETTINGS[@]:0:3}" "[View]" "ViewMode=$1" "FontMode=$2" "" \
         "[Mode]" "Sound=$3" "Speak=0" "OneShot=$4" "" "[StartUp]" "Frase_No=$5"
-    sjis_write "$KEL_DAT" "${KEL_DEFAULT_PHRASES[@]}"
+    sjis_write "$KEL_DAT" "${LX_PHRASES[@]}"
 }
 
 # lx_frase_no — the start index the settings file holds now.
