@@ -601,9 +601,8 @@ int RunSaver(const Options& options) {
     XSetIOErrorHandler(OnXIoError);
     CatchSignals();
 
-    static SaverHost* host = nullptr;  // lives until the process ends
-    host = new SaverHost(display, options);
-    runningHost = host;
+    runningHost = new SaverHost(display, options);  // lives until the process ends
+    SaverHost* host = runningHost;
     // The settings folder is made only once the saver has somewhere to show.
     SetDataDirectory(posix::PrepareDataDirectory(), '/');
     host->form().Load();
