@@ -20,6 +20,8 @@
 #include "saver/form1.h"
 #include "saver/x11/linux_seam.h"
 #include "saver/x11/xft_label.h"
+#include "sound/linux/pulse_sound_player.h"
+#include "speech/linux/speechd_voice.h"
 
 namespace kel::x11 {
 
@@ -155,17 +157,9 @@ unsigned long Channel(unsigned value, unsigned long mask) {
 // clicks either.
 bool IsWheel(unsigned button) { return button >= 4 && button <= 7; }
 
-// The sound player and the speaker the host hands to Form1 until the Linux
-// ones (the desktop's sound server, speech-dispatcher) take their place:
-// they do nothing, as a system without sound or voice would.
-class SilentSoundPlayer : public SoundPlayer {
-public:
-    void Play(const std::vector<std::uint8_t>&) override {}
-};
-class SilentSpeaker : public Speaker {
-public:
-    void SpeakText(const std::u16string&) override {}
-};
+// How long a one-shot run that ends by itself lets its greeting go on.
+constexpr std::chrono::milliseconds kGreetingFinish{30000};
+constexpr std::chrono::milliseconds kGreetingStep{50};
 
 // ------------------------------------------------------------ the host
 
@@ -181,6 +175,7 @@ public:
     // the end.
     [[noreturn]] void CloseFromSystem();
     void QueryUnloadOnce();
+    void StopSpeaking() { speaker_.Stop(); }
 
     // SaverWindow
     void SetBackColor(std::uint32_t colour) override;
@@ -204,6 +199,7 @@ private:
     void Paint();
     void Dispatch(XEvent& event);
     void OnMotion(int rootX, int rootY);
+    void LetGreetingFinish();
     void TryGrab();
     // Waits until the deadline for the signal pipe, and for X events too
     // when `withEvents`; true when something is there to read.
@@ -225,8 +221,8 @@ private:
     PixelRect dirty_;
 
     XftLabel label1_, label2_;
-    SilentSoundPlayer sound_;
-    SilentSpeaker speaker_;
+    posix::PulseSoundPlayer sound_;
+    posix::SpeechDispatcherSpeaker speaker_;
     LinuxSeam seam_;
     OverridingProfile profile_;
     SaverPlatform platform_;
@@ -241,6 +237,8 @@ private:
     int grabTries_ = 0;
     bool unloading_ = false;
     bool queryUnloadRan_ = false;
+    bool closedBySystem_ = false;
+    bool inInput_ = false;  // an X event is being dispatched
 };
 
 SaverHost::SaverHost(Display* display, const Options& options)
@@ -429,14 +427,40 @@ void SaverHost::Unload() {
     unloading_ = true;
     timerOn_ = false;
     QueryUnloadOnce();
+    if (closedBySystem_ || inInput_) {
+        speaker_.Stop();  // the user or the system wants it over, now
+    } else {
+        LetGreetingFinish();
+    }
+}
+
+// Speech runs on its own, and a one-shot run that ends by itself would end
+// a moment after the saying was handed over, cutting the greeting off. So
+// then, with Frase_No written, the window goes and the voice may finish, for
+// a bounded time; a signal still ends it at once.
+void SaverHost::LetGreetingFinish() {
+    if (form_.OneShot != 1 || !speaker_.Speaking()) return;
+    if (standalone_) {
+        XUngrabKeyboard(display_, CurrentTime);
+        XUngrabPointer(display_, CurrentTime);
+        XUnmapWindow(display_, window_);
+        XFlush(display_);
+    }
+    const auto end = Clock::now() + kGreetingFinish;
+    while (speaker_.Speaking() && Clock::now() < end) {
+        if (WaitUntil(std::min(end, Clock::now() + kGreetingStep), false) && SignalArrived()) break;
+    }
+    speaker_.Stop();
 }
 
 void SaverHost::CloseFromSystem() {
+    closedBySystem_ = true;
     Unload();
     seam_.process.EndProgram();
 }
 
 void SaverHost::Dispatch(XEvent& event) {
+    inInput_ = true;  // whatever ends the saver from here is no natural end
     switch (event.type) {
     case Expose:
         // The back buffer holds the picture; only what changed since is
@@ -479,6 +503,7 @@ void SaverHost::Dispatch(XEvent& event) {
     default:
         break;
     }
+    inInput_ = false;
 }
 
 // The server reports motion also when the window appears or a grab starts
@@ -584,7 +609,10 @@ int RunSaver(const Options& options) {
     // The settings folder is made only once the saver has somewhere to show.
     SetDataDirectory(posix::PrepareDataDirectory(), '/');
     host->form().Load();
-    closeOnLostDisplay = [] { runningHost->QueryUnloadOnce(); };
+    closeOnLostDisplay = [] {
+        runningHost->QueryUnloadOnce();
+        runningHost->StopSpeaking();
+    };
     host->Run();
 }
 
