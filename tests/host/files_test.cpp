@@ -107,6 +107,7 @@ TEST(Win32Files, AnyFileExistsWhateverItsAttributesAFolderDoesNot) {
     EXPECT_NE(Fails([&] { files.FileExists(dir.Path("bad<name>.dat")); }), "");
     ASSERT_TRUE(::CreateDirectoryA(dir.Path("folder.dat").c_str(), nullptr));
     EXPECT_FALSE(files.FileExists(dir.Path("folder.dat")));
+    EXPECT_NE(Fails([&] { files.CreateNew(dir.Path("folder.dat"), kOld); }), "");
 
     // A save over a hidden file keeps it hidden.
     files.ReplaceAll(dir.Path("hidden.dat"), "new\r\n");

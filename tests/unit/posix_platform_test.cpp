@@ -232,6 +232,9 @@ TEST(PosixFiles, CreateNewKeepsAFileThatAppearedMeanwhile) {
     files.CreateNew(path, "ours");
     EXPECT_EQ(Get(path), "theirs");
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"kel.ini"});
+    // A folder in its place is no file of anyone's: the defaults cannot go there.
+    ::mkdir(dir.Path("kel.dat").c_str(), 0700);
+    EXPECT_THROW(files.CreateNew(dir.Path("kel.dat"), "ours"), KelError);
 }
 
 TEST(IconvCodec, CodePage932AsTheCaseTablesSay) { cases::CheckCodecCases(IconvCodec()); }

@@ -243,7 +243,11 @@ void PosixFiles::CreateNew(const std::string& path, const std::string& bytes) {
     } else {
         ::unlink(temp.c_str());
     }
-    if (error == EEXIST) return;  // someone else's file: kept as it is
+    if (error == EEXIST) {
+        if (FileExists(path)) return;  // someone else's file: kept as it is
+        throw KelError(ErrorKind::AccessDenied, operation,
+                       "something that is not a file is in its place");
+    }
     Fail(error, operation);
 }
 

@@ -28,6 +28,7 @@ protected:
     virtual BOOL CloseWritten(HANDLE file);
 
 private:
+    void KeepExisting(const std::string& path, const std::string& operation) const;
     void WriteBytes(HANDLE file, const std::string& bytes, const std::string& operation);
     void WriteNewFile(const std::string& path, const std::string& bytes,
                       const std::string& operation);

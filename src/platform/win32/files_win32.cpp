@@ -368,6 +368,15 @@ void Win32Files::RecoverInterruptedRewrite(const std::string& path) {
 
 // The defaults: written whole under a temporary name, then renamed without
 // replacing anything. A file that appeared meanwhile is the user's and stays.
+// A file that appeared at the path meanwhile is someone's and is kept; a
+// folder (or anything else that is not a file) in its place is an error.
+void Win32Files::KeepExisting(const std::string& path, const std::string& operation) const {
+    if (!FileExists(path)) {
+        throw KelError(ErrorKind::AccessDenied, operation,
+                       "something that is not a file is in its place");
+    }
+}
+
 void Win32Files::CreateNew(const std::string& path, const std::string& bytes) {
     const std::string operation = "writing the file " + path;
     const std::string temp = path + ".new";
@@ -375,14 +384,20 @@ void Win32Files::CreateNew(const std::string& path, const std::string& bytes) {
     DWORD code = 0;
     if (MoveRetrying(temp, path, MOVEFILE_WRITE_THROUGH, &code)) return;
     ::DeleteFileA(temp.c_str());
-    if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) return;
+    if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
+        KeepExisting(path, operation);
+        return;
+    }
     if (code != ERROR_ACCESS_DENIED) Fail(operation, code);
     // Renames into the folder refused: created in place, create-only.
     File file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.ok()) {
         code = ::GetLastError();
-        if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) return;
+        if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
+            KeepExisting(path, operation);
+            return;
+        }
         Fail(operation, code);
     }
     try {

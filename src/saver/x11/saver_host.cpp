@@ -158,8 +158,7 @@ unsigned long Channel(unsigned value, unsigned long mask) {
 bool IsWheel(unsigned button) { return button >= 4 && button <= 7; }
 
 // How long a one-shot run that ends by itself lets its greeting go on.
-constexpr std::chrono::milliseconds kGreetingFinish{30000};
-constexpr std::chrono::milliseconds kGreetingStep{50};
+constexpr std::uint32_t kGreetingFinishMs = 30000;
 
 // ------------------------------------------------------------ the host
 
@@ -427,30 +426,30 @@ void SaverHost::Unload() {
     unloading_ = true;
     timerOn_ = false;
     QueryUnloadOnce();
-    if (closedBySystem_ || inInput_) {
-        speaker_.Stop();  // the user or the system wants it over, now
-    } else {
-        LetGreetingFinish();
-    }
+    LetGreetingFinish();
 }
 
 // Speech runs on its own, and a one-shot run that ends by itself would end
 // a moment after the saying was handed over, cutting the greeting off. So
 // then, with Frase_No written, the window goes and the voice may finish, for
-// a bounded time; a signal still ends it at once.
+// a bounded time; a signal still ends it at once. The user's input or the
+// system's close stops the voice at once.
 void SaverHost::LetGreetingFinish() {
-    if (form_.OneShot != 1 || !speaker_.Speaking()) return;
-    if (standalone_) {
-        XUngrabKeyboard(display_, CurrentTime);
-        XUngrabPointer(display_, CurrentTime);
-        XUnmapWindow(display_, window_);
-        XFlush(display_);
-    }
-    const auto end = Clock::now() + kGreetingFinish;
-    while (speaker_.Speaking() && Clock::now() < end) {
-        if (WaitUntil(std::min(end, Clock::now() + kGreetingStep), false) && SignalArrived()) break;
-    }
-    speaker_.Stop();
+    const bool byItself = !(closedBySystem_ || inInput_);
+    speaker_.session().EndOfRun(
+        byItself && form_.OneShot == 1, kGreetingFinishMs,
+        [this] {
+            if (!standalone_) return;
+            XUngrabKeyboard(display_, CurrentTime);
+            XUngrabPointer(display_, CurrentTime);
+            XUnmapWindow(display_, window_);
+            XFlush(display_);
+        },
+        [this] {
+            if (!SignalArrived()) return;
+            speaker_.Stop();
+            seam_.process.EndProgram();
+        });
 }
 
 void SaverHost::CloseFromSystem() {

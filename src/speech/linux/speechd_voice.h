@@ -33,7 +33,7 @@ public:
     bool Speak(const std::u16string& text, long flags) override;
     bool WaitUntilDone(std::uint32_t limitMs) override;
     // Silences whatever is being said, at once.
-    void Stop();
+    void Stop() override;
     // From libspeechd's reader thread: a message ended or was cancelled.
     void MessageFinished(std::size_t messageId);
 
@@ -67,8 +67,8 @@ class SpeechDispatcherSpeaker : public Speaker {
 public:
     SpeechDispatcherSpeaker() : session_(engine_) {}
     void SpeakText(const std::u16string& text) override { session_.SpeakText(text); }
-    bool Speaking() { return session_.Speaking(); }
-    void Stop() { engine_.Stop(); }
+    void Stop() { session_.Stop(); }
+    SpeechSession& session() { return session_; }
 
 private:
     SpeechDispatcherEngine engine_;
