@@ -22,6 +22,11 @@ std::string PointsText(float points) {
            std::to_string(part);
 }
 
+// Rendered glyphs Xft keeps per font (and in all), counted at their bitmaps'
+// size though the bitmaps live in the X server: room for a dozen title-card
+// characters, so that one repeated in a saying is not rendered again.
+constexpr int kGlyphMemory = 4 << 20;
+
 // Xft keeps up to 16 closed fonts for reuse, each with tables as large as
 // the face's glyph count: the fit loops close a font per size, and the
 // saver held megabytes of fonts it would not open again. The limit is one of
@@ -32,6 +37,8 @@ void KeepNoClosedFonts(Display* display) {
     XftDefaultSubstitute(display, DefaultScreen(display), defaults);
     FcPatternDel(defaults, XFT_MAX_UNREF_FONTS);
     FcPatternAddInteger(defaults, XFT_MAX_UNREF_FONTS, 0);
+    FcPatternDel(defaults, XFT_MAX_GLYPH_MEMORY);
+    FcPatternAddInteger(defaults, XFT_MAX_GLYPH_MEMORY, kGlyphMemory);
     if (!XftDefaultSet(display, defaults)) FcPatternDestroy(defaults);
 }
 
@@ -95,6 +102,71 @@ void UseStreamedFace(FcPattern* pattern) {
 
 const FcChar16* Chars16(const std::u16string& text) {
     return reinterpret_cast<const FcChar16*>(text.data());
+}
+
+bool PatternBool(const FcPattern* pattern, const char* object, bool fallback) {
+    FcBool value = fallback ? FcTrue : FcFalse;
+    FcPatternGetBool(pattern, object, 0, &value);
+    return value != FcFalse;
+}
+
+// The FreeType load flags Xft derives from a font's pattern, so that an
+// advance read here is the one Xft would report; 0 where Xft measures some
+// other way (transformed, emboldened, vertical or monospaced fonts), and the
+// caller lets Xft measure.
+FT_Int32 AdvanceLoadFlags(const FcPattern* pattern) {
+    FcMatrix* matrix = nullptr;
+    if (FcPatternGetMatrix(pattern, FC_MATRIX, 0, &matrix) == FcResultMatch &&
+        (matrix->xx != 1.0 || matrix->xy != 0.0 || matrix->yx != 0.0 || matrix->yy != 1.0)) {
+        return 0;
+    }
+    int spacing = FC_PROPORTIONAL;
+    FcPatternGetInteger(pattern, FC_SPACING, 0, &spacing);
+    if (spacing >= FC_MONO || PatternBool(pattern, FC_EMBOLDEN, false) ||
+        PatternBool(pattern, FC_VERTICAL_LAYOUT, false)) {
+        return 0;
+    }
+    const bool antialias = PatternBool(pattern, FC_ANTIALIAS, true);
+    int hintStyle = FC_HINT_FULL, rgba = FC_RGBA_UNKNOWN;
+    FcPatternGetInteger(pattern, FC_HINT_STYLE, 0, &hintStyle);
+    FcPatternGetInteger(pattern, FC_RGBA, 0, &rgba);
+    FT_Int32 flags = FT_LOAD_DEFAULT | FT_LOAD_COLOR;
+    if (antialias && !PatternBool(pattern, FC_EMBEDDED_BITMAP, false)) flags |= FT_LOAD_NO_BITMAP;
+    if (!PatternBool(pattern, FC_HINTING, true) || hintStyle == FC_HINT_NONE) flags |= FT_LOAD_NO_HINTING;
+    if (!antialias) {
+        flags |= FT_LOAD_TARGET_MONO;
+    } else if (hintStyle > FC_HINT_NONE && hintStyle < FC_HINT_FULL) {
+        flags |= FT_LOAD_TARGET_LIGHT;
+    } else if (rgba == FC_RGBA_RGB || rgba == FC_RGBA_BGR) {
+        flags |= FT_LOAD_TARGET_LCD;
+    } else if (rgba == FC_RGBA_VRGB || rgba == FC_RGBA_VBGR) {
+        flags |= FT_LOAD_TARGET_LCD_V;
+    }
+    if (PatternBool(pattern, FC_AUTOHINT, false)) flags |= FT_LOAD_FORCE_AUTOHINT;
+    if (!PatternBool(pattern, FC_GLOBAL_ADVANCE, true)) flags |= FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
+    return flags;
+}
+
+// The caption's advance read from the outlines alone: Xft's own measuring
+// renders every glyph and sends it to the server, which for the fit loop's
+// dozen sizes a saying is most of the saver's work, for glyphs never shown.
+// -1 where it cannot be read so.
+int OutlineAdvance(Display* display, XftFont* font, const std::u16string& text) {
+    const FT_Int32 flags = AdvanceLoadFlags(font->pattern);
+    if (flags == 0) return -1;
+    FT_Face face = XftLockFace(font);
+    if (face == nullptr) return -1;
+    long advance = 0;
+    for (const char16_t unit : text) {
+        // One glyph per code unit, as XftTextExtents16 takes them.
+        if (FT_Load_Glyph(face, XftCharIndex(display, font, unit), flags) != 0) {
+            advance = -1;
+            break;
+        }
+        advance += (face->glyph->advance.x + 32) >> 6;
+    }
+    XftUnlockFace(font);
+    return advance < 0 || advance > 32767 ? -1 : static_cast<int>(advance);
 }
 
 }  // namespace
@@ -162,6 +234,8 @@ XftFont* XftLabel::Font() const {
         FcPatternDel(sized, FC_SIZE);
         FcPatternAddDouble(sized, FC_PIXEL_SIZE, pixels);
         FcPatternAddDouble(sized, FC_SIZE, pixels * 72.0 / dpi_);
+        FcPatternDel(sized, XFT_MAX_GLYPH_MEMORY);
+        FcPatternAddInteger(sized, XFT_MAX_GLYPH_MEMORY, kGlyphMemory);
         font = XftFontOpenPattern(display_, sized);  // owns `sized` when it succeeds
         if (font == nullptr) FcPatternDestroy(sized);
     }
@@ -214,11 +288,13 @@ void XftLabel::SetForeColor(std::uint32_t colour) {
 int XftLabel::WidthPixels() const {
     if (widthPixels_ < 0) {
         XGlyphInfo extents{};
-        if (!caption_.empty()) {
+        int width = caption_.empty() ? 0 : OutlineAdvance(display_, Font(), caption_);
+        if (width < 0) {
             XftTextExtents16(display_, Font(), Chars16(caption_), static_cast<int>(caption_.size()),
                              &extents);
+            width = extents.xOff;
         }
-        widthPixels_ = caption_.empty() ? 0 : extents.xOff;
+        widthPixels_ = width;
     }
     return widthPixels_;
 }
