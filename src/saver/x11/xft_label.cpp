@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "platform/errors.h"
 
@@ -193,6 +194,7 @@ XftLabel::XftLabel(Display* display, int screen, double dpi,
 
 XftLabel::~XftLabel() {
     if (font_ != nullptr) XftFontClose(display_, font_);
+    if (kept_ != nullptr) XftFontClose(display_, kept_);
     if (matched_ != nullptr) FcPatternDestroy(matched_);
 }
 
@@ -226,6 +228,24 @@ void XftLabel::SetFontSize(float points) {
 
 XftFont* XftLabel::Font() const {
     if (!fontStale_) return font_;
+    // The title card and the saying take turns each tick: the last font
+    // that was drawn stays open beside the current one, with the glyphs
+    // already rendered in it.
+    if (kept_ != nullptr && keptHeight_ == pixelHeight_) {
+        std::swap(font_, kept_);
+        std::swap(fontShown_, keptShown_);
+        keptHeight_ = fontHeight_;
+        fontHeight_ = pixelHeight_;
+        if (!keptShown_ && kept_ != nullptr) {
+            XftFontClose(display_, kept_);
+            kept_ = nullptr;
+        }
+        double actual = pixelHeight_;
+        FcPatternGetDouble(font_->pattern, FC_PIXEL_SIZE, 0, &actual);
+        points_ = static_cast<float>(actual * 72.0 / dpi_);
+        fontStale_ = false;
+        return font_;
+    }
     const double pixels = pixelHeight_;
     FcPattern* sized = FcPatternDuplicate(matched_);
     XftFont* font = nullptr;
@@ -245,8 +265,17 @@ XftFont* XftLabel::Font() const {
     }
     double actualPixels = pixels;
     FcPatternGetDouble(font->pattern, FC_PIXEL_SIZE, 0, &actualPixels);
-    if (font_ != nullptr) XftFontClose(display_, font_);
+    if (font_ != nullptr && fontShown_) {
+        if (kept_ != nullptr) XftFontClose(display_, kept_);
+        kept_ = font_;
+        keptHeight_ = fontHeight_;
+        keptShown_ = true;
+    } else if (font_ != nullptr) {
+        XftFontClose(display_, font_);
+    }
     font_ = font;
+    fontHeight_ = pixelHeight_;
+    fontShown_ = false;
     points_ = static_cast<float>(actualPixels * 72.0 / dpi_);
     fontStale_ = false;
     return font_;
@@ -322,7 +351,9 @@ void XftLabel::Paint(XftDraw* draw, int offsetX, int offsetY) const {
     }
     const int x = static_cast<int>(std::floor(left_ / TwipsPerPixel() + 0.5f));
     const int y = static_cast<int>(std::floor(top_ / TwipsPerPixel() + 0.5f));
-    XftDrawString16(draw, &colour, Font(), offsetX + x, offsetY + y + Font()->ascent, Chars16(caption_),
+    XftFont* font = Font();
+    fontShown_ = true;
+    XftDrawString16(draw, &colour, font, offsetX + x, offsetY + y + font->ascent, Chars16(caption_),
                     static_cast<int>(caption_.size()));
     XftColorFree(display_, XftDrawVisual(draw), XftDrawColormap(draw), &colour);
 }

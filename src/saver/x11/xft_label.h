@@ -72,6 +72,11 @@ private:
     FcPattern* matched_ = nullptr;  // the chosen face, sized anew per font
     mutable XftFont* font_ = nullptr;
     mutable bool fontStale_ = false;  // pixelHeight_ changed since font_ was opened
+    mutable int fontHeight_ = 0;      // font_'s pixel size
+    mutable bool fontShown_ = false;  // font_ has drawn
+    mutable XftFont* kept_ = nullptr;  // the font drawn before font_, still open
+    mutable int keptHeight_ = 0;
+    mutable bool keptShown_ = false;
     int pixelHeight_ = 0;
     mutable float points_ = 0;
     std::u16string caption_;
