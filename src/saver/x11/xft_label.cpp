@@ -25,11 +25,6 @@ std::string PointsText(float points) {
            std::to_string(part);
 }
 
-// Rendered glyphs Xft keeps per font (and in all), counted at their bitmaps'
-// size though the bitmaps live in the X server: room for a dozen title-card
-// characters, so that one repeated in a saying is not rendered again.
-constexpr int kGlyphMemory = 4 << 20;
-
 // Xft keeps up to 16 closed fonts for reuse, each with tables as large as
 // the face's glyph count: the fit loops close a font per size, and the
 // saver held megabytes of fonts it would not open again. The limit is one of
@@ -40,8 +35,6 @@ void KeepNoClosedFonts(Display* display) {
     XftDefaultSubstitute(display, DefaultScreen(display), defaults);
     FcPatternDel(defaults, XFT_MAX_UNREF_FONTS);
     FcPatternAddInteger(defaults, XFT_MAX_UNREF_FONTS, 0);
-    FcPatternDel(defaults, XFT_MAX_GLYPH_MEMORY);
-    FcPatternAddInteger(defaults, XFT_MAX_GLYPH_MEMORY, kGlyphMemory);
     if (!XftDefaultSet(display, defaults)) FcPatternDestroy(defaults);
 }
 
@@ -202,8 +195,9 @@ FT_Int32 AdvanceLoadFlags(const FcPattern* pattern) {
 }
 
 // The caption's advance read from the outlines alone: Xft's own measuring
-// renders every glyph and sends it to the server, which for the fit loop's
-// dozen sizes a saying is most of the saver's work, for glyphs never shown.
+// renders every glyph and sends it to the server, and at each of the fit
+// loop's dozen sizes a saying that was most of the saver's work, for glyphs
+// never shown.
 // -1 where it cannot be read so.
 int OutlineAdvance(Display* display, XftFont* font, const std::u16string& text) {
     const FT_Int32 flags = AdvanceLoadFlags(font->pattern);
@@ -307,8 +301,6 @@ XftFont* XftLabel::Font() const {
         FcPatternDel(sized, FC_SIZE);
         FcPatternAddDouble(sized, FC_PIXEL_SIZE, pixels);
         FcPatternAddDouble(sized, FC_SIZE, pixels * 72.0 / dpi_);
-        FcPatternDel(sized, XFT_MAX_GLYPH_MEMORY);
-        FcPatternAddInteger(sized, XFT_MAX_GLYPH_MEMORY, kGlyphMemory);
         font = XftFontOpenPattern(display_, sized);  // owns `sized` when it succeeds
         if (font == nullptr) FcPatternDestroy(sized);
     }
