@@ -68,9 +68,10 @@ TEST_F(XftLabelTest, WidthsAreTheAdvancesXftReports) {
     ASSERT_NE(matched, nullptr);
     for (const std::u16string text : {std::u16string(u"*** \u683c\u8a00\u30fb\u8ff7\u8a00 ***"),
                                       std::u16string(u"\u3048\u3047\uff5e\u3044\u3043\uff01"),
-                                      std::u16string(u"Wide iiii ...,\U0001F600")}) {
+                                      std::u16string(u"Wide iiii ...,\U0001F600"),
+                                      std::u16string(u"j1/AV \uff71\uff72\u3001\u300c\u301c")}) {
         label.SetCaption(text);
-        for (int pixels = 13; pixels <= 400; pixels += 29) {
+        for (int pixels = 6; pixels <= 300; ++pixels) {
             label.SetFontSize(pixels * 0.75f);
             FcPattern* sized = FcPatternDuplicate(matched);
             FcPatternDel(sized, FC_PIXEL_SIZE);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <fontconfig/fcfreetype.h>
+#include <freetype/ftadvanc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -204,14 +205,24 @@ int OutlineAdvance(Display* display, XftFont* font, const std::u16string& text) 
     if (flags == 0) return -1;
     FT_Face face = XftLockFace(font);
     if (face == nullptr) return -1;
+    // Unhinted and lightly hinted glyphs keep the design advance, scaled and
+    // rounded: it is read from the metrics table without loading the outline
+    // (which the light hinting alone makes costly).
+    const bool designAdvance = (flags & FT_LOAD_NO_HINTING) != 0 ||
+                               FT_LOAD_TARGET_MODE(flags) == FT_RENDER_MODE_LIGHT;
     long advance = 0;
     for (const char16_t unit : text) {
         // One glyph per code unit, as XftTextExtents16 takes them.
-        if (FT_Load_Glyph(face, XftCharIndex(display, font, unit), flags) != 0) {
+        const FT_UInt glyph = XftCharIndex(display, font, unit);
+        FT_Fixed units = 0;
+        if (designAdvance && FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
+            advance += (FT_MulFix(units, face->size->metrics.x_scale) + 32) >> 6;
+        } else if (FT_Load_Glyph(face, glyph, flags) == 0) {
+            advance += (face->glyph->advance.x + 32) >> 6;
+        } else {
             advance = -1;
             break;
         }
-        advance += (face->glyph->advance.x + 32) >> 6;
     }
     XftUnlockFace(font);
     return advance < 0 || advance > 32767 ? -1 : static_cast<int>(advance);
