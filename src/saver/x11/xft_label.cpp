@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <fontconfig/fcfreetype.h>
 #include <freetype/ftadvanc.h>
+#include <freetype/ftsizes.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -195,37 +196,45 @@ FT_Int32 AdvanceLoadFlags(const FcPattern* pattern) {
     return flags;
 }
 
-// The caption's advance read from the outlines alone: Xft's own measuring
-// renders every glyph and sends it to the server, and at each of the fit
-// loop's dozen sizes a saying that was most of the saver's work, for glyphs
-// never shown.
-// -1 where it cannot be read so.
+// Unhinted and lightly hinted glyphs keep the design advance, scaled and
+// rounded: it is read from the metrics table without loading the outline
+// (which the light hinting alone makes costly).
+bool KeepsDesignAdvance(FT_Int32 flags) {
+    return (flags & FT_LOAD_NO_HINTING) != 0 || FT_LOAD_TARGET_MODE(flags) == FT_RENDER_MODE_LIGHT;
+}
+
+// The advances of `text` at the face's current size, one glyph per code
+// unit as XftTextExtents16 takes them; -1 where one cannot be read.
+template <typename IndexOf>
+int SumAdvances(FT_Face face, FT_Int32 flags, const std::u16string& text, IndexOf indexOf) {
+    long advance = 0;
+    for (const char16_t unit : text) {
+        const FT_UInt glyph = indexOf(unit);
+        FT_Fixed units = 0;
+        if (KeepsDesignAdvance(flags) && FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
+            advance += (FT_MulFix(units, face->size->metrics.x_scale) + 32) >> 6;
+        } else if (FT_Load_Glyph(face, glyph, flags) == 0) {
+            advance += (face->glyph->advance.x + 32) >> 6;
+        } else {
+            return -1;
+        }
+    }
+    return advance > 32767 ? -1 : static_cast<int>(advance);
+}
+
+// The caption's advance read from the font's outlines or metrics: Xft's own
+// measuring renders every glyph and sends it to the server, and at each of
+// the fit loop's dozen sizes a saying that was most of the saver's work, for
+// glyphs never shown. -1 where it cannot be read so.
 int OutlineAdvance(Display* display, XftFont* font, const std::u16string& text) {
     const FT_Int32 flags = AdvanceLoadFlags(font->pattern);
     if (flags == 0) return -1;
     FT_Face face = XftLockFace(font);
     if (face == nullptr) return -1;
-    // Unhinted and lightly hinted glyphs keep the design advance, scaled and
-    // rounded: it is read from the metrics table without loading the outline
-    // (which the light hinting alone makes costly).
-    const bool designAdvance = (flags & FT_LOAD_NO_HINTING) != 0 ||
-                               FT_LOAD_TARGET_MODE(flags) == FT_RENDER_MODE_LIGHT;
-    long advance = 0;
-    for (const char16_t unit : text) {
-        // One glyph per code unit, as XftTextExtents16 takes them.
-        const FT_UInt glyph = XftCharIndex(display, font, unit);
-        FT_Fixed units = 0;
-        if (designAdvance && FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
-            advance += (FT_MulFix(units, face->size->metrics.x_scale) + 32) >> 6;
-        } else if (FT_Load_Glyph(face, glyph, flags) == 0) {
-            advance += (face->glyph->advance.x + 32) >> 6;
-        } else {
-            advance = -1;
-            break;
-        }
-    }
+    const int advance = SumAdvances(face, flags, text,
+                                    [&](char16_t unit) { return XftCharIndex(display, font, unit); });
     XftUnlockFace(font);
-    return advance < 0 || advance > 32767 ? -1 : static_cast<int>(advance);
+    return advance;
 }
 
 }  // namespace
@@ -253,6 +262,7 @@ XftLabel::XftLabel(Display* display, int screen, double dpi,
 XftLabel::~XftLabel() {
     if (font_ != nullptr) XftFontClose(display_, font_);
     if (kept_ != nullptr) XftFontClose(display_, kept_);
+    if (measureSize_ != nullptr) FT_Done_Size(measureSize_);
     if (matched_ != nullptr) FcPatternDestroy(matched_);
 }
 
@@ -298,9 +308,6 @@ XftFont* XftLabel::Font() const {
             XftFontClose(display_, kept_);
             kept_ = nullptr;
         }
-        double actual = pixelHeight_;
-        FcPatternGetDouble(font_->pattern, FC_PIXEL_SIZE, 0, &actual);
-        points_ = static_cast<float>(actual * 72.0 / dpi_);
         fontStale_ = false;
         return font_;
     }
@@ -319,8 +326,6 @@ XftFont* XftLabel::Font() const {
         throw KelError(ErrorKind::InvalidValue, "opening a font",
                        "size " + PointsText(static_cast<float>(pixels * 72.0 / dpi_)) + " points");
     }
-    double actualPixels = pixels;
-    FcPatternGetDouble(font->pattern, FC_PIXEL_SIZE, 0, &actualPixels);
     if (font_ != nullptr && fontShown_) {
         if (kept_ != nullptr) XftFontClose(display_, kept_);
         kept_ = font_;
@@ -332,9 +337,39 @@ XftFont* XftLabel::Font() const {
     font_ = font;
     fontHeight_ = pixelHeight_;
     fontShown_ = false;
-    points_ = static_cast<float>(actualPixels * 72.0 / dpi_);
     fontStale_ = false;
     return font_;
+}
+
+// Where the advances need no outline, the width at a size is read without
+// opening a font there: on a size of the label's own on the shared face, put
+// back as Xft left it, so the fit loop opens one font per saying, not one
+// per step. -1 where that cannot be done (another face, hinting that moves
+// advances, fixed sizes).
+int XftLabel::UnopenedWidth() const {
+    FT_Face face = nullptr;
+    FcCharSet* charset = nullptr;
+    if (FcPatternGetFTFace(matched_, FC_FT_FACE, 0, &face) != FcResultMatch ||
+        FcPatternGetCharSet(matched_, FC_CHARSET, 0, &charset) != FcResultMatch) {
+        return -1;
+    }
+    const FT_Int32 flags = AdvanceLoadFlags(matched_);
+    if (flags == 0 || !KeepsDesignAdvance(flags) || !FT_IS_SCALABLE(face) || face->num_fixed_sizes != 0) {
+        return -1;
+    }
+    if (measureSize_ == nullptr && FT_New_Size(face, &measureSize_) != 0) return -1;
+    FT_Size xftSize = face->size;
+    FT_Activate_Size(measureSize_);
+    int advance = -1;
+    // Sized as Xft sizes its fonts: the pixel size in both directions.
+    const FT_F26Dot6 size = static_cast<FT_F26Dot6>(pixelHeight_) * 64;
+    if (FT_Set_Char_Size(face, size, size, 0, 0) == 0) {
+        advance = SumAdvances(face, flags, caption_, [&](char16_t unit) -> FT_UInt {
+            return FcCharSetHasChar(charset, unit) ? FcFreeTypeCharIndex(face, unit) : 0;
+        });
+    }
+    FT_Activate_Size(xftSize);
+    return advance;
 }
 
 void XftLabel::SetCaption(const std::u16string& caption) {
@@ -373,7 +408,8 @@ void XftLabel::SetForeColor(std::uint32_t colour) {
 int XftLabel::WidthPixels() const {
     if (widthPixels_ < 0) {
         XGlyphInfo extents{};
-        int width = caption_.empty() ? 0 : OutlineAdvance(display_, Font(), caption_);
+        int width = caption_.empty() ? 0 : UnopenedWidth();
+        if (width < 0) width = OutlineAdvance(display_, Font(), caption_);
         if (width < 0) {
             XftTextExtents16(display_, Font(), Chars16(caption_), static_cast<int>(caption_.size()),
                              &extents);
