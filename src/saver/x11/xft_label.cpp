@@ -196,22 +196,27 @@ FT_Int32 AdvanceLoadFlags(const FcPattern* pattern) {
     return flags;
 }
 
-// Unhinted and lightly hinted glyphs keep the design advance, scaled and
+// Unhinted and lightly hinted outlines keep the design advance, scaled and
 // rounded: it is read from the metrics table without loading the outline
-// (which the light hinting alone makes costly).
-bool KeepsDesignAdvance(FT_Int32 flags) {
-    return (flags & FT_LOAD_NO_HINTING) != 0 || FT_LOAD_TARGET_MODE(flags) == FT_RENDER_MODE_LIGHT;
+// (which the light hinting alone makes costly). Not so for a glyph that may
+// come from an embedded bitmap, nor for a variable face.
+bool KeepsDesignAdvance(FT_Face face, FT_Int32 flags) {
+    const bool outlines = (flags & FT_LOAD_NO_BITMAP) != 0 || face->num_fixed_sizes == 0;
+    const bool plainWidths = (flags & FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH) == 0 && !FT_HAS_MULTIPLE_MASTERS(face);
+    return outlines && plainWidths && FT_IS_SCALABLE(face) &&
+           ((flags & FT_LOAD_NO_HINTING) != 0 || FT_LOAD_TARGET_MODE(flags) == FT_RENDER_MODE_LIGHT);
 }
 
 // The advances of `text` at the face's current size, one glyph per code
 // unit as XftTextExtents16 takes them; -1 where one cannot be read.
 template <typename IndexOf>
 int SumAdvances(FT_Face face, FT_Int32 flags, const std::u16string& text, IndexOf indexOf) {
+    const bool design = KeepsDesignAdvance(face, flags);
     long advance = 0;
     for (const char16_t unit : text) {
         const FT_UInt glyph = indexOf(unit);
         FT_Fixed units = 0;
-        if (KeepsDesignAdvance(flags) && FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
+        if (design && FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
             advance += (FT_MulFix(units, face->size->metrics.x_scale) + 32) >> 6;
         } else if (FT_Load_Glyph(face, glyph, flags) == 0) {
             advance += (face->glyph->advance.x + 32) >> 6;
@@ -354,9 +359,7 @@ int XftLabel::UnopenedWidth() const {
         return -1;
     }
     const FT_Int32 flags = AdvanceLoadFlags(matched_);
-    if (flags == 0 || !KeepsDesignAdvance(flags) || !FT_IS_SCALABLE(face) || face->num_fixed_sizes != 0) {
-        return -1;
-    }
+    if (flags == 0 || !KeepsDesignAdvance(face, flags) || face->num_fixed_sizes != 0) return -1;
     if (measureSize_ == nullptr && FT_New_Size(face, &measureSize_) != 0) return -1;
     FT_Size xftSize = face->size;
     FT_Activate_Size(measureSize_);
