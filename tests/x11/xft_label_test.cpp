@@ -56,6 +56,38 @@ TEST_F(XftLabelTest, AJapaneseFaceWithFullWidthKanaGrowingWithTheSize) {
     EXPECT_FLOAT_EQ(label.Height(), height) << "an empty label is one line high";
 }
 
+// The width is read from the outlines, not from rendered glyphs: it must be
+// the advance Xft itself reports for the same face and pixel size, for wide
+// and narrow characters, punctuation and a character the face lacks.
+TEST_F(XftLabelTest, WidthsAreTheAdvancesXftReports) {
+    XftLabel label = Make(96);
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(kel::x11::kLabelFacePattern));
+    FcResult result;
+    FcPattern* matched = XftFontMatch(display, DefaultScreen(display), pattern, &result);
+    FcPatternDestroy(pattern);
+    ASSERT_NE(matched, nullptr);
+    for (const std::u16string text : {std::u16string(u"*** \u683c\u8a00\u30fb\u8ff7\u8a00 ***"),
+                                      std::u16string(u"\u3048\u3047\uff5e\u3044\u3043\uff01"),
+                                      std::u16string(u"Wide iiii ...,\U0001F600"),
+                                      std::u16string(u"j1/AV \uff71\uff72\u3001\u300c\u301c")}) {
+        label.SetCaption(text);
+        for (int pixels = 6; pixels <= 300; ++pixels) {
+            label.SetFontSize(pixels * 0.75f);
+            FcPattern* sized = FcPatternDuplicate(matched);
+            FcPatternDel(sized, FC_PIXEL_SIZE);
+            FcPatternAddDouble(sized, FC_PIXEL_SIZE, pixels);
+            XftFont* font = XftFontOpenPattern(display, sized);
+            ASSERT_NE(font, nullptr);
+            XGlyphInfo extents{};
+            XftTextExtents16(display, font, reinterpret_cast<const FcChar16*>(text.data()),
+                             static_cast<int>(text.size()), &extents);
+            EXPECT_EQ(label.Width(), extents.xOff * 15.0f) << pixels << " px";
+            XftFontClose(display, font);
+        }
+    }
+    FcPatternDestroy(matched);
+}
+
 TEST_F(XftLabelTest, SizesBelowOnePixelAreRefusedAndTheFontKept) {
     XftLabel label = Make(96);
     label.SetFontSize(30);

@@ -2,11 +2,16 @@
 
 #include <fcntl.h>
 #include <fontconfig/fcfreetype.h>
+#include <freetype/ftadvanc.h>
+#include <freetype/ftsizes.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/errors.h"
 
@@ -39,12 +44,59 @@ void KeepNoClosedFonts(Display* display) {
 // whole: FreeType then keeps only the tables it needs in memory, where a
 // mapped CJK face left megabytes of it resident (pages are mapped around
 // each one touched). The face lives as long as the program.
+//
+// The small reads come in runs on the same few places (a glyph's metrics,
+// its outline, the metrics again for the next size), so the last blocks read
+// are kept: a few kilobytes spare most of the system calls.
+struct FaceBlocks {
+    static constexpr unsigned long kSize = 4096;
+    static constexpr int kCount = 8;
+    int fd = -1;
+    unsigned long start[kCount] = {};
+    unsigned long length[kCount] = {};  // 0: the slot holds nothing
+    unsigned long used[kCount] = {};    // when last read, for replacing the oldest
+    unsigned long clock = 0;
+    unsigned char data[kCount][kSize] = {};
+
+    // The slot holding the block that starts at `at`, read in when missing;
+    // -1 when the file cannot be read there.
+    int Block(unsigned long at) {
+        int oldest = 0;
+        for (int i = 0; i < kCount; ++i) {
+            if (length[i] != 0 && start[i] == at) {
+                used[i] = ++clock;
+                return i;
+            }
+            if (used[i] < used[oldest]) oldest = i;
+        }
+        const ssize_t got = pread(fd, data[oldest], kSize, static_cast<off_t>(at));
+        if (got <= 0) return -1;
+        start[oldest] = at;
+        length[oldest] = static_cast<unsigned long>(got);
+        used[oldest] = ++clock;
+        return oldest;
+    }
+};
+
 unsigned long ReadFace(FT_Stream stream, unsigned long offset, unsigned char* buffer,
                        unsigned long count) {
-    const int fd = static_cast<int>(stream->descriptor.value);
+    auto* blocks = static_cast<FaceBlocks*>(stream->pathname.pointer);
     if (count == 0) return 0;  // a seek: nothing to read
-    const ssize_t got = pread(fd, buffer, count, static_cast<off_t>(offset));
-    return got < 0 ? 0 : static_cast<unsigned long>(got);
+    if (count > FaceBlocks::kSize) {
+        const ssize_t got = pread(blocks->fd, buffer, count, static_cast<off_t>(offset));
+        return got < 0 ? 0 : static_cast<unsigned long>(got);
+    }
+    unsigned long done = 0;
+    while (done < count) {
+        const unsigned long at = offset + done;
+        const unsigned long blockStart = at - at % FaceBlocks::kSize;
+        const int slot = blocks->Block(blockStart);
+        if (slot < 0 || at - blockStart >= blocks->length[slot]) break;
+        const unsigned long part = std::min(count - done, blocks->length[slot] - (at - blockStart));
+        std::memcpy(buffer + done, blocks->data[slot] + (at - blockStart), part);
+        done += part;
+    }
+    return done;
 }
 
 FT_Face OpenFaceStreamed(const char* file, int index) {
@@ -57,7 +109,10 @@ FT_Face OpenFaceStreamed(const char* file, int index) {
         return nullptr;
     }
     auto* stream = new FT_StreamRec{};
+    auto* blocks = new FaceBlocks{};
+    blocks->fd = fd;
     stream->descriptor.value = fd;
+    stream->pathname.pointer = blocks;
     stream->size = static_cast<unsigned long>(info.st_size);
     stream->read = ReadFace;
     FT_Open_Args args{};
@@ -66,6 +121,7 @@ FT_Face OpenFaceStreamed(const char* file, int index) {
     FT_Face face = nullptr;
     if (FT_Open_Face(library, &args, index, &face) != 0) {
         close(fd);
+        delete blocks;
         delete stream;
         return nullptr;
     }
@@ -97,6 +153,95 @@ const FcChar16* Chars16(const std::u16string& text) {
     return reinterpret_cast<const FcChar16*>(text.data());
 }
 
+bool PatternBool(const FcPattern* pattern, const char* object, bool fallback) {
+    FcBool value = fallback ? FcTrue : FcFalse;
+    FcPatternGetBool(pattern, object, 0, &value);
+    return value != FcFalse;
+}
+
+// The FreeType load flags Xft derives from a font's pattern, so that an
+// advance read here is the one Xft would report; 0 where Xft measures some
+// other way (transformed, emboldened, vertical or monospaced fonts), and the
+// caller lets Xft measure.
+FT_Int32 AdvanceLoadFlags(const FcPattern* pattern) {
+    FcMatrix* matrix = nullptr;
+    if (FcPatternGetMatrix(pattern, FC_MATRIX, 0, &matrix) == FcResultMatch &&
+        (matrix->xx != 1.0 || matrix->xy != 0.0 || matrix->yx != 0.0 || matrix->yy != 1.0)) {
+        return 0;
+    }
+    int spacing = FC_PROPORTIONAL;
+    FcPatternGetInteger(pattern, FC_SPACING, 0, &spacing);
+    if (spacing >= FC_MONO || PatternBool(pattern, FC_EMBOLDEN, false) ||
+        PatternBool(pattern, FC_VERTICAL_LAYOUT, false)) {
+        return 0;
+    }
+    const bool antialias = PatternBool(pattern, FC_ANTIALIAS, true);
+    int hintStyle = FC_HINT_FULL, rgba = FC_RGBA_UNKNOWN;
+    FcPatternGetInteger(pattern, FC_HINT_STYLE, 0, &hintStyle);
+    FcPatternGetInteger(pattern, FC_RGBA, 0, &rgba);
+    FT_Int32 flags = FT_LOAD_DEFAULT | FT_LOAD_COLOR;
+    if (antialias && !PatternBool(pattern, FC_EMBEDDED_BITMAP, false)) flags |= FT_LOAD_NO_BITMAP;
+    if (!PatternBool(pattern, FC_HINTING, true) || hintStyle == FC_HINT_NONE) flags |= FT_LOAD_NO_HINTING;
+    if (!antialias) {
+        flags |= FT_LOAD_TARGET_MONO;
+    } else if (hintStyle > FC_HINT_NONE && hintStyle < FC_HINT_FULL) {
+        flags |= FT_LOAD_TARGET_LIGHT;
+    } else if (rgba == FC_RGBA_RGB || rgba == FC_RGBA_BGR) {
+        flags |= FT_LOAD_TARGET_LCD;
+    } else if (rgba == FC_RGBA_VRGB || rgba == FC_RGBA_VBGR) {
+        flags |= FT_LOAD_TARGET_LCD_V;
+    }
+    if (PatternBool(pattern, FC_AUTOHINT, false)) flags |= FT_LOAD_FORCE_AUTOHINT;
+    if (!PatternBool(pattern, FC_GLOBAL_ADVANCE, true)) flags |= FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
+    return flags;
+}
+
+// Unhinted and lightly hinted outlines keep the design advance, scaled and
+// rounded: it is read from the metrics table without loading the outline
+// (which the light hinting alone makes costly). Not so for a glyph that may
+// come from an embedded bitmap, nor for a variable face.
+bool KeepsDesignAdvance(FT_Face face, FT_Int32 flags) {
+    const bool outlines = (flags & FT_LOAD_NO_BITMAP) != 0 || face->num_fixed_sizes == 0;
+    const bool plainWidths = (flags & FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH) == 0 && !FT_HAS_MULTIPLE_MASTERS(face);
+    return outlines && plainWidths && FT_IS_SCALABLE(face) &&
+           ((flags & FT_LOAD_NO_HINTING) != 0 || FT_LOAD_TARGET_MODE(flags) == FT_RENDER_MODE_LIGHT);
+}
+
+// The advances of `text` at the face's current size, one glyph per code
+// unit as XftTextExtents16 takes them; -1 where one cannot be read.
+template <typename IndexOf>
+int SumAdvances(FT_Face face, FT_Int32 flags, const std::u16string& text, IndexOf indexOf) {
+    const bool design = KeepsDesignAdvance(face, flags);
+    long advance = 0;
+    for (const char16_t unit : text) {
+        const FT_UInt glyph = indexOf(unit);
+        FT_Fixed units = 0;
+        if (design && FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
+            advance += (FT_MulFix(units, face->size->metrics.x_scale) + 32) >> 6;
+        } else if (FT_Load_Glyph(face, glyph, flags) == 0) {
+            advance += (face->glyph->advance.x + 32) >> 6;
+        } else {
+            return -1;
+        }
+    }
+    return advance > 32767 ? -1 : static_cast<int>(advance);
+}
+
+// The caption's advance read from the font's outlines or metrics: Xft's own
+// measuring renders every glyph and sends it to the server, and at each of
+// the fit loop's dozen sizes a saying that was most of the saver's work, for
+// glyphs never shown. -1 where it cannot be read so.
+int OutlineAdvance(Display* display, XftFont* font, const std::u16string& text) {
+    const FT_Int32 flags = AdvanceLoadFlags(font->pattern);
+    if (flags == 0) return -1;
+    FT_Face face = XftLockFace(font);
+    if (face == nullptr) return -1;
+    const int advance = SumAdvances(face, flags, text,
+                                    [&](char16_t unit) { return XftCharIndex(display, font, unit); });
+    XftUnlockFace(font);
+    return advance;
+}
+
 }  // namespace
 
 XftLabel::XftLabel(Display* display, int screen, double dpi,
@@ -121,6 +266,8 @@ XftLabel::XftLabel(Display* display, int screen, double dpi,
 
 XftLabel::~XftLabel() {
     if (font_ != nullptr) XftFontClose(display_, font_);
+    if (kept_ != nullptr) XftFontClose(display_, kept_);
+    if (measureSize_ != nullptr) FT_Done_Size(measureSize_);
     if (matched_ != nullptr) FcPatternDestroy(matched_);
 }
 
@@ -154,6 +301,21 @@ void XftLabel::SetFontSize(float points) {
 
 XftFont* XftLabel::Font() const {
     if (!fontStale_) return font_;
+    // The title card and the saying take turns each tick: the last font
+    // that was drawn stays open beside the current one, with the glyphs
+    // already rendered in it.
+    if (kept_ != nullptr && keptHeight_ == pixelHeight_) {
+        std::swap(font_, kept_);
+        std::swap(fontShown_, keptShown_);
+        keptHeight_ = fontHeight_;
+        fontHeight_ = pixelHeight_;
+        if (!keptShown_ && kept_ != nullptr) {
+            XftFontClose(display_, kept_);
+            kept_ = nullptr;
+        }
+        fontStale_ = false;
+        return font_;
+    }
     const double pixels = pixelHeight_;
     FcPattern* sized = FcPatternDuplicate(matched_);
     XftFont* font = nullptr;
@@ -169,13 +331,48 @@ XftFont* XftLabel::Font() const {
         throw KelError(ErrorKind::InvalidValue, "opening a font",
                        "size " + PointsText(static_cast<float>(pixels * 72.0 / dpi_)) + " points");
     }
-    double actualPixels = pixels;
-    FcPatternGetDouble(font->pattern, FC_PIXEL_SIZE, 0, &actualPixels);
-    if (font_ != nullptr) XftFontClose(display_, font_);
+    if (font_ != nullptr && fontShown_) {
+        if (kept_ != nullptr) XftFontClose(display_, kept_);
+        kept_ = font_;
+        keptHeight_ = fontHeight_;
+        keptShown_ = true;
+    } else if (font_ != nullptr) {
+        XftFontClose(display_, font_);
+    }
     font_ = font;
-    points_ = static_cast<float>(actualPixels * 72.0 / dpi_);
+    fontHeight_ = pixelHeight_;
+    fontShown_ = false;
     fontStale_ = false;
     return font_;
+}
+
+// Where the advances need no outline, the width at a size is read without
+// opening a font there: on a size of the label's own on the shared face, put
+// back as Xft left it, so the fit loop opens one font per saying, not one
+// per step. -1 where that cannot be done (another face, hinting that moves
+// advances, fixed sizes).
+int XftLabel::UnopenedWidth() const {
+    FT_Face face = nullptr;
+    FcCharSet* charset = nullptr;
+    if (FcPatternGetFTFace(matched_, FC_FT_FACE, 0, &face) != FcResultMatch ||
+        FcPatternGetCharSet(matched_, FC_CHARSET, 0, &charset) != FcResultMatch) {
+        return -1;
+    }
+    const FT_Int32 flags = AdvanceLoadFlags(matched_);
+    if (flags == 0 || !KeepsDesignAdvance(face, flags) || face->num_fixed_sizes != 0) return -1;
+    if (measureSize_ == nullptr && FT_New_Size(face, &measureSize_) != 0) return -1;
+    FT_Size xftSize = face->size;
+    FT_Activate_Size(measureSize_);
+    int advance = -1;
+    // Sized as Xft sizes its fonts: the pixel size in both directions.
+    const FT_F26Dot6 size = static_cast<FT_F26Dot6>(pixelHeight_) * 64;
+    if (FT_Set_Char_Size(face, size, size, 0, 0) == 0) {
+        advance = SumAdvances(face, flags, caption_, [&](char16_t unit) -> FT_UInt {
+            return FcCharSetHasChar(charset, unit) ? FcFreeTypeCharIndex(face, unit) : 0;
+        });
+    }
+    FT_Activate_Size(xftSize);
+    return advance;
 }
 
 void XftLabel::SetCaption(const std::u16string& caption) {
@@ -214,11 +411,14 @@ void XftLabel::SetForeColor(std::uint32_t colour) {
 int XftLabel::WidthPixels() const {
     if (widthPixels_ < 0) {
         XGlyphInfo extents{};
-        if (!caption_.empty()) {
+        int width = caption_.empty() ? 0 : UnopenedWidth();
+        if (width < 0) width = OutlineAdvance(display_, Font(), caption_);
+        if (width < 0) {
             XftTextExtents16(display_, Font(), Chars16(caption_), static_cast<int>(caption_.size()),
                              &extents);
+            width = extents.xOff;
         }
-        widthPixels_ = caption_.empty() ? 0 : extents.xOff;
+        widthPixels_ = width;
     }
     return widthPixels_;
 }
@@ -246,7 +446,9 @@ void XftLabel::Paint(XftDraw* draw, int offsetX, int offsetY) const {
     }
     const int x = static_cast<int>(std::floor(left_ / TwipsPerPixel() + 0.5f));
     const int y = static_cast<int>(std::floor(top_ / TwipsPerPixel() + 0.5f));
-    XftDrawString16(draw, &colour, Font(), offsetX + x, offsetY + y + Font()->ascent, Chars16(caption_),
+    XftFont* font = Font();
+    fontShown_ = true;
+    XftDrawString16(draw, &colour, font, offsetX + x, offsetY + y + font->ascent, Chars16(caption_),
                     static_cast<int>(caption_.size()));
     XftColorFree(display_, XftDrawVisual(draw), XftDrawColormap(draw), &colour);
 }

@@ -1,7 +1,7 @@
 // The saver's windowless label on X11: measured and drawn with Xft in a face
 // that fontconfig picks for Japanese text. Like the GDI label, a size in
 // points becomes a whole number of pixels through the screen's DPI, and the
-// label reports back the size the opened font really has.
+// label reports back the size its font has.
 #pragma once
 
 #include <X11/Xft/Xft.h>
@@ -37,10 +37,9 @@ public:
     void SetCaption(const std::u16string& caption) override;
     std::u16string Caption() const override { return caption_; }
     void SetFontSize(float points) override;
-    float FontSize() const override {
-        Font();
-        return points_;
-    }
+    // Xft keeps a font's pixel size as asked, so this is the size the font
+    // at it has, opened or not.
+    float FontSize() const override { return static_cast<float>(pixelHeight_ * 72.0 / dpi_); }
     void SetLeft(float twips) override;
     void SetTop(float twips) override;
     float Left() const override { return left_; }
@@ -62,6 +61,7 @@ private:
     void Update(Change change);
     float TwipsPerPixel() const { return static_cast<float>(1440.0 / dpi_); }
     int WidthPixels() const;
+    int UnopenedWidth() const;
     // The font at the size last set, opened now if it is not yet.
     XftFont* Font() const;
 
@@ -72,8 +72,13 @@ private:
     FcPattern* matched_ = nullptr;  // the chosen face, sized anew per font
     mutable XftFont* font_ = nullptr;
     mutable bool fontStale_ = false;  // pixelHeight_ changed since font_ was opened
+    mutable int fontHeight_ = 0;      // font_'s pixel size
+    mutable bool fontShown_ = false;  // font_ has drawn
+    mutable XftFont* kept_ = nullptr;  // the font drawn before font_, still open
+    mutable int keptHeight_ = 0;
+    mutable bool keptShown_ = false;
     int pixelHeight_ = 0;
-    mutable float points_ = 0;
+    mutable FT_Size measureSize_ = nullptr;  // on the shared face, for UnopenedWidth
     std::u16string caption_;
     mutable int widthPixels_ = -1;  // measured when first asked for
     float left_ = 0, top_ = 0;
