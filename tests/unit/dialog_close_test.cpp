@@ -143,6 +143,42 @@ TEST_F(DialogClose, RefusedSaveKeepsTheDialogOpenAndTheOldFile) {
     EXPECT_EQ(FileBytes(kDat), before);
 }
 
+// Bytes valid neither as Shift-JIS nor as UTF-8 would change on a save: it is
+// written only once the user agrees, and the question names the line.
+TEST_F(DialogClose, FileValidInNeitherEncodingIsSavedOnlyWhenTheUserAgrees) {
+    PutDefaultSettings();
+    const std::string bytes = "title\r\nok\r\nbad\x81\x7F\r\n";
+    PutFile(kDat, bytes);
+    form.Load();
+    form.Command1_Click();
+    ASSERT_EQ(messages.questions.size(), 1u);
+    EXPECT_NE(messages.questions[0].find("\r\n3 行目"), std::string::npos) << messages.questions[0];
+    EXPECT_EQ(FileBytes(kDat), bytes);
+    EXPECT_EQ(window.unloads, 0);
+    messages.agree = true;
+    form.Command1_Click();
+    EXPECT_NE(FileBytes(kDat), bytes);
+    EXPECT_EQ(window.unloads, 1);
+}
+
+// What a failed save tells the user follows what it left on disk.
+TEST_F(DialogClose, FailedSaveSaysWhatTheFileHolds) {
+    LoadDefaults();
+    const std::pair<SaveOutcome, const char*> cases[] = {
+        {SaveOutcome::OldFileUnchanged, "c:\\windows\\kel.dat はそのまま残っています"},
+        {SaveOutcome::OldFileAside, "c:\\windows\\kel.dat.old に残っていて"},
+        {SaveOutcome::NewFileSaved, "には新しいテキストが入っています"},
+    };
+    for (const auto& [outcome, says] : cases) {
+        messages.messages.clear();
+        files.failReplace = outcome;
+        form.Command1_Click();
+        EXPECT_EQ(window.unloads, 0);
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_NE(messages.messages[0].find(says), std::string::npos) << messages.messages[0];
+    }
+}
+
 TEST_F(DialogClose, UnrepresentableCharactersRefuseTheSaveAndAreNamed) {
     LoadDefaults();
     const std::string before = FileBytes(kDat);

@@ -77,8 +77,13 @@ private:
 class FakeMessages : public MessageSink {
 public:
     void ShowMessage(const std::u16string& text) override { messages.push_back(U8(text)); }
-    bool Confirm(const std::u16string&) override { return false; }
-    std::vector<std::string> messages;  // UTF-8
+    bool Confirm(const std::u16string& question) override {
+        questions.push_back(U8(question));
+        return agree;
+    }
+    std::vector<std::string> messages;   // UTF-8
+    std::vector<std::string> questions;  // UTF-8
+    bool agree = false;
 };
 
 class DialogFixture : public ::testing::Test {

@@ -155,6 +155,11 @@ void FakeFiles::WriteAll(const std::string& path, const std::string& bytes) {
 }
 
 void FakeFiles::ReplaceAll(const std::string& path, const std::string& bytes) {
+    if (failReplace) {
+        const SaveOutcome outcome = *failReplace;
+        failReplace.reset();
+        throw KelError(ErrorKind::Io, "writing", path).WithSaveOutcome(outcome);
+    }
     WriteAll(path, bytes);
 }
 

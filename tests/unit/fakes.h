@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "platform/codec.h"
 #include "platform/deadline.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/label.h"
 #include "platform/linux/data_linux.h"
@@ -152,6 +154,8 @@ public:
 
     std::map<std::string, std::string> files;  // keyed by lower-cased path
     std::set<std::string> readOnly;             // writes fail with AccessDenied
+    // When set, the next ReplaceAll fails (Io) saying it left the file so.
+    std::optional<SaveOutcome> failReplace;
     std::vector<std::string> writes;            // paths, in order of writing
 };
 

@@ -43,21 +43,32 @@ protected:
     }
 };
 
-TEST_F(TitleCard, SevenCharactersSevenCardsInOrder) {
-    form.MsgList[1] = u"またかいなぁ～";
-    form.Lupin3();
-    Log expected = {"hide Label2", "caption Label1 \u3000"};
-    for (const char* c : {"ま", "た", "か", "い", "な", "ぁ", "～"}) {
-        for (const std::string& e : {std::string("hide Label1"), "caption Label1 " + std::string(c),
-                                     std::string("show Label1"), std::string("pump"),
-                                     std::string("clack"), std::string("sleep 200")}) {
-            expected.push_back(e);
+// One card per character; a character outside the Basic Multilingual Plane
+// (two UTF-16 code units) is one card, never two halves.
+TEST_F(TitleCard, OneCardPerCharacterInOrder) {
+    const std::pair<std::u16string, std::vector<const char*>> cases[] = {
+        {u"またかいなぁ～", {"ま", "た", "か", "い", "な", "ぁ", "～"}},
+        {u"\U00020BB7野家", {"\U00020BB7", "野", "家"}},
+    };
+    for (const auto& [saying, cards] : cases) {
+        log.clear();
+        window.sleptMs = 0;
+        form.MsgList[1] = saying;
+        form.Lupin3();
+        Log expected = {"hide Label2", "caption Label1 \u3000"};
+        for (const char* c : cards) {
+            for (const std::string& e :
+                 {std::string("hide Label1"), "caption Label1 " + std::string(c),
+                  std::string("show Label1"), std::string("pump"), std::string("clack"),
+                  std::string("sleep 200")}) {
+                expected.push_back(e);
+            }
         }
+        expected.push_back("caption Label1 ");
+        expected.push_back("pump");
+        EXPECT_EQ(log, expected);
+        EXPECT_EQ(window.sleptMs, 200u * cards.size());
     }
-    expected.push_back("caption Label1 ");
-    expected.push_back("pump");
-    EXPECT_EQ(log, expected);
-    EXPECT_EQ(window.sleptMs, 1400);
 }
 
 TEST_F(TitleCard, EveryCardIsCentredAndShownAtTheCardSizeWhenPumped) {
