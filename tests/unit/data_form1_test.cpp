@@ -280,7 +280,7 @@ TEST_F(Form1Data, LinesAsTheSaverSeesThem) {
 }
 
 TEST_F(Form1Data, BytesThatAreNotShiftJisStillLoad) {
-    files.files[kDat] = std::string("ok\r\n\x81\xff\x80\xa0\r\nnul\0in\r\n\x82", 22);
+    files.files[kDat] = std::string("ok\r\n\x81\xff\x80\xa0\r\nnul\0in\r\n\x82", 19);
     form.Read_Msg();
     EXPECT_EQ(form.MsgCount, 4);
     EXPECT_EQ(form.MsgList[0], u"ok");
