@@ -7,16 +7,7 @@ DATA_DEFAULT_SETTINGS=("${KEL_DEFAULT_SETTINGS[@]}")
 
 # data_build_probe — builds tests/e2e/tools/window_texts.c for the same
 # machine as the program under test into $E2E_WORK/window_texts.exe.
-data_build_probe() {
-    local cc
-    case "$(e2e_pe_machine "$KEL_SCR")" in
-        amd64) cc=x86_64-w64-mingw32-gcc ;;
-        *) cc=i686-w64-mingw32-gcc ;;
-    esac
-    command -v "$cc" >/dev/null || e2e_skip "no $cc to build the message box probe"
-    "$cc" -O1 -o "$E2E_WORK/window_texts.exe" "$E2E_LIB_DIR/tools/window_texts.c" \
-        || e2e_fail "cannot build the message box probe"
-}
+data_build_probe() { e2e_build_tool window_texts "message box probe"; }
 
 # data_report_texts [--close] — the texts of the program's message boxes,
 # one per line; returns 1 when there is none.

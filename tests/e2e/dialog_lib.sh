@@ -68,14 +68,8 @@ dlg_close() {
 # machine) on the open dialog; a line per focus move goes to $DLG_FOCUS_LOG.
 # Waits for its first line, the control that has the focus now.
 dlg_follow_focus() {
-    local cc exe="$E2E_WORK/dialog_focus.exe"
-    case "$(e2e_pe_machine "$KEL_SCR")" in
-        amd64) cc=x86_64-w64-mingw32-gcc ;;
-        *) cc=i686-w64-mingw32-gcc ;;
-    esac
-    command -v "$cc" >/dev/null || e2e_skip "no $cc to build the focus probe"
-    [ -f "$exe" ] || "$cc" -O1 -o "$exe" "$E2E_LIB_DIR/tools/dialog_focus.c" -lshell32 \
-        || e2e_fail "cannot build the focus probe"
+    local exe="$E2E_WORK/dialog_focus.exe"
+    e2e_build_tool dialog_focus "focus probe" -lshell32
     DLG_FOCUS_LOG="$E2E_WORK/$1.focus"
     : >"$DLG_FOCUS_LOG"
     "$E2E_WINE" "$exe" "$DLG_TITLE" 200 >"$DLG_FOCUS_LOG" 2>/dev/null &

@@ -540,13 +540,21 @@ expect_absent() {
 # program's machine) with ARGS: a message Windows or another program would
 # send, which Wine does not send by itself.
 e2e_send_message() {
-    local cc exe="$E2E_WORK/send_message.exe"
+    e2e_build_tool send_message "message sender" -municode -lshell32
+    timeout 30 "$E2E_WINE" "$E2E_WORK/send_message.exe" "$@" 2>/dev/null
+}
+
+# e2e_build_tool NAME WHAT [FLAGS...] — builds tools/NAME.c once, for the same
+# machine as the program under test, into $E2E_WORK/NAME.exe; skips the
+# scenario where there is no compiler for it, fails it where the build fails.
+e2e_build_tool() {
+    local name="$1" what="$2" cc; shift 2
+    [ -f "$E2E_WORK/$name.exe" ] && return 0
     case "$(e2e_pe_machine "$KEL_SCR")" in
         amd64) cc=x86_64-w64-mingw32-gcc ;;
         *) cc=i686-w64-mingw32-gcc ;;
     esac
-    command -v "$cc" >/dev/null || e2e_skip "no $cc to build the message sender"
-    [ -f "$exe" ] || "$cc" -O1 -municode -o "$exe" "$E2E_LIB_DIR/tools/send_message.c" -lshell32 \
-        || e2e_fail "cannot build the message sender"
-    timeout 30 "$E2E_WINE" "$exe" "$@" 2>/dev/null
+    command -v "$cc" >/dev/null || e2e_skip "no $cc to build the $what"
+    "$cc" -O1 -o "$E2E_WORK/$name.exe" "$E2E_LIB_DIR/tools/$name.c" "$@" \
+        || e2e_fail "cannot build the $what"
 }

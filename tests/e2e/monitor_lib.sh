@@ -110,15 +110,6 @@ mon_user_reg() {
 # title: "left top width height class text" per line, in client pixels
 # (tools/child_rects.c, built here for the program's machine).
 mon_child_rects() {
-    local cc exe="$E2E_WORK/child_rects.exe"
-    if [ ! -f "$exe" ]; then
-        case "$(e2e_pe_machine "$KEL_SCR")" in
-            amd64) cc=x86_64-w64-mingw32-gcc ;;
-            *) cc=i686-w64-mingw32-gcc ;;
-        esac
-        command -v "$cc" >/dev/null || e2e_skip "no $cc to build the window probe"
-        "$cc" -O1 -municode -o "$exe" "$E2E_LIB_DIR/tools/child_rects.c" \
-            || e2e_fail "cannot build the window probe"
-    fi
-    timeout 30 "$E2E_WINE" "$exe" "$1" 2>/dev/null | tr -d '\r'
+    e2e_build_tool child_rects "window probe" -municode
+    timeout 30 "$E2E_WINE" "$E2E_WORK/child_rects.exe" "$1" 2>/dev/null | tr -d '\r'
 }
