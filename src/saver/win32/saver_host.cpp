@@ -13,6 +13,7 @@
 #include "resources/resource_ids.h"
 #include "saver/form1.h"
 #include "saver/win32/cover_windows.h"
+#include "saver/win32/saver_report.h"
 #include "speech/win32/sapi_speaker.h"
 
 namespace kel::win32 {
@@ -83,7 +84,6 @@ private:
     void DeliverInput() override { PumpEvents(); }
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    void StopBeforeReport();
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     void OnPaint();
     void OnMouseMove(LPARAM lp);
@@ -276,24 +276,12 @@ LRESULT CALLBACK SaverHost::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCDESTROY) ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     // No C++ exception may leave a window procedure: an error that reaches
     // here is reported and ends the program, writing nothing further.
-    try {
-        return self->OnMessage(msg, wp, lp);
-    } catch (const KelError& error) {
-        self->StopBeforeReport();
-        ReportError(error);
-    } catch (const std::exception& error) {
-        self->StopBeforeReport();
-        ReportUnexpected(error.what());
+    LRESULT result = 0;
+    if (RunOrReport(self->hwnd_, kTimerId, self->covers_,
+                    [&] { result = self->OnMessage(msg, wp, lp); })) {
+        return result;
     }
     ::ExitProcess(1);
-}
-
-// The report is an ownerless box: behind a topmost full-screen window it
-// could not be seen, and the timer would go on ticking around it.
-void SaverHost::StopBeforeReport() {
-    ::KillTimer(hwnd_, kTimerId);
-    ::ShowWindow(hwnd_, SW_HIDE);
-    covers_.Hide();
 }
 
 LRESULT SaverHost::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
