@@ -1,11 +1,13 @@
 /* The least a full-screen window program can be: one topmost popup covering
  * the screen, black, that ends the process on its first input (a click, a
- * key, or a mouse movement to a new position), as the saver does, and that
+ * key, or a mouse movement to a new position) once a second has passed (the
+ * saver ignores movements before its first tick, too), and that
  * writes one key to c:\windows\kel.ini on the way out, as the saver must.
  * The bench compares the saver's start, reaction time and memory with this. */
 #include <windows.h>
 
 static POINT last;
+static int armed;
 
 static void End(void) {
     WritePrivateProfileStringA("StartUP", "Frase_No", "1", "c:\\windows\\kel.ini");
@@ -18,11 +20,17 @@ static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         POINT at = {(short)LOWORD(lp), (short)HIWORD(lp)};
         ClientToScreen(hwnd, &at);
         if (at.x == last.x && at.y == last.y) return 0;
+        last = at;
+        if (!armed) return 0;
         End();
     }
     case WM_LBUTTONDOWN:
     case WM_KEYDOWN:
         End();
+    case WM_TIMER:
+        armed = 1;
+        KillTimer(hwnd, 1);
+        return 0;
     case WM_ERASEBKGND: {
         RECT rc;
         GetClientRect(hwnd, &rc);
@@ -44,6 +52,7 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE prev, PWSTR cmd, int show) {
                                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                                 NULL, NULL, inst, NULL);
     ShowWindow(hwnd, SW_SHOW);
+    SetTimer(hwnd, 1, 1000, NULL);
     MSG msg;
     while (GetMessageW(&msg, NULL, 0, 0) > 0) {
         TranslateMessage(&msg);
