@@ -237,7 +237,8 @@ TEST(Win32Files, ProcessKilledPartWayLeavesTheOldFile) {
     ScratchDir dir;
     const std::string path = dir.Path("kel.dat");
     const unsigned long size = 40000;
-    for (unsigned long dieAfter : {size / 2, size, size + kOld.size() + size / 2}) {
+    for (unsigned long dieAfter :
+         {size / 2, size, static_cast<unsigned long>(size + kOld.size() + size / 2)}) {
         SCOPED_TRACE("killed after " + std::to_string(dieAfter) + " bytes");
         PutFile(path, kOld);
         const bool inPlace = dieAfter > size;
