@@ -299,6 +299,15 @@ kel_start() {
     e2e_log "started $name: kel.scr $*"
 }
 
+# kel_loaded_dlls NAME — the Windows DLLs mapped into the running instance,
+# lower-case, one per line.
+kel_loaded_dlls() {
+    local pid
+    for pid in $(pgrep -P "${KEL_SHELL_PID[$1]}"); do
+        grep -oi '[^/]*\.dll$' "/proc/$pid/maps" 2>/dev/null
+    done | tr '[:upper:]' '[:lower:]' | sort -u
+}
+
 kel_exited() { [ -f "$E2E_WORK/$1.rc" ]; }
 kel_running() { ! kel_exited "$1"; }
 kel_exit_code() { cat "$E2E_WORK/$1.rc" 2>/dev/null; }

@@ -21,6 +21,9 @@ public:
     void Play(const std::vector<std::uint8_t>& soundFile) override;
 };
 
+// Sleeps for `milliseconds`, to the millisecond, delivering nothing.
+void PreciseSleep(DWORD milliseconds);
+
 // The program's report of an error that nothing handled: a message box that
 // says what failed, then the caller ends the program.
 void ReportError(const KelError& error);

@@ -1,8 +1,5 @@
 #include "saver/win32/saver_host.h"
 
-#include <mmsystem.h>
-#include <objbase.h>
-
 #include <optional>
 
 #include "platform/deadline.h"
@@ -74,7 +71,7 @@ public:
     float ScreenWidthTwips() const override;
     float ScreenHeightTwips() const override;
     void PumpEvents() override;
-    void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
+    void Sleep(std::uint32_t milliseconds) override { PreciseSleep(milliseconds); }
     void WaitForEvents(std::uint32_t milliseconds) override;
 
 private:
@@ -408,10 +405,6 @@ void SaverHost::OnPaint() {
 }  // namespace
 
 int RunSaver() {
-    // The title card's pauses are Sleep(200): at the default timer period
-    // each would last up to 15.6 ms longer. (The hold does not depend on it.)
-    ::timeBeginPeriod(1);
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     static SaverHost host;  // lives until the process ends
     host.Create();
     try {

@@ -1,20 +1,53 @@
 #include "speech/win32/sapi_speaker.h"
 
+#include <objbase.h>
 #include <oleauto.h>
 
 #include <string>
+
+#include "platform/win32/system_dll.h"
 
 namespace kel::win32 {
 
 namespace {
 
+// COM and OLE Automation, loaded with the first voice: a run without speech
+// does without ole32, oleaut32 and what they import.
+struct Ole {
+    decltype(&::CoInitializeEx) CoInitializeEx;
+    decltype(&::CLSIDFromProgID) CLSIDFromProgID;
+    decltype(&::CoCreateInstance) CoCreateInstance;
+    decltype(&::SysAllocStringLen) SysAllocStringLen;
+    decltype(&::SysFreeString) SysFreeString;
+    decltype(&::VariantClear) VariantClear;
+    decltype(&::VariantChangeType) VariantChangeType;
+
+    bool Complete() const {
+        return CoInitializeEx && CLSIDFromProgID && CoCreateInstance && SysAllocStringLen &&
+               SysFreeString && VariantClear && VariantChangeType;
+    }
+};
+
+const Ole& OleFunctions() {
+    static const Ole ole = {
+        SystemProc<decltype(&::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx"),
+        SystemProc<decltype(&::CLSIDFromProgID)>(L"ole32.dll", "CLSIDFromProgID"),
+        SystemProc<decltype(&::CoCreateInstance)>(L"ole32.dll", "CoCreateInstance"),
+        SystemProc<decltype(&::SysAllocStringLen)>(L"oleaut32.dll", "SysAllocStringLen"),
+        SystemProc<decltype(&::SysFreeString)>(L"oleaut32.dll", "SysFreeString"),
+        SystemProc<decltype(&::VariantClear)>(L"oleaut32.dll", "VariantClear"),
+        SystemProc<decltype(&::VariantChangeType)>(L"oleaut32.dll", "VariantChangeType"),
+    };
+    return ole;
+}
+
 // A BSTR for a scope.
 class Bstr {
 public:
     explicit Bstr(const std::u16string& text)
-        : value_(::SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
-                                     static_cast<UINT>(text.size()))) {}
-    ~Bstr() { ::SysFreeString(value_); }
+        : value_(OleFunctions().SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
+                                                  static_cast<UINT>(text.size()))) {}
+    ~Bstr() { OleFunctions().SysFreeString(value_); }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
     BSTR get() const { return value_; }
@@ -52,11 +85,17 @@ SapiVoiceEngine::~SapiVoiceEngine() {
     if (voice_ != nullptr) voice_->Release();
 }
 
+// Every other call is made only once this has made the voice, so only with
+// every function of Ole at hand. The thread's apartment is entered here and
+// left when the process ends.
 bool SapiVoiceEngine::Create() {
+    const Ole& ole = OleFunctions();
+    if (!ole.Complete()) return false;
+    ole.CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     CLSID clsid;
-    if (FAILED(::CLSIDFromProgID(L"SAPI.SpVoice", &clsid))) return false;
-    return SUCCEEDED(::CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IDispatch,
-                                        reinterpret_cast<void**>(&voice_))) &&
+    if (FAILED(ole.CLSIDFromProgID(L"SAPI.SpVoice", &clsid))) return false;
+    return SUCCEEDED(ole.CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IDispatch,
+                                          reinterpret_cast<void**>(&voice_))) &&
            voice_ != nullptr;
 }
 
@@ -70,30 +109,30 @@ bool SapiVoiceEngine::SelectVoice(const std::u16string& requiredAttributes) {
     args[1].vt = VT_BSTR;
     args[1].bstrVal = optional.get();
     VARIANT tokens;
-    ::VariantInit(&tokens);
+    tokens.vt = VT_EMPTY;
     if (!Invoke(voice_, L"GetVoices", DISPATCH_METHOD, args, 2, &tokens) ||
         tokens.vt != VT_DISPATCH || tokens.pdispVal == nullptr) {
-        ::VariantClear(&tokens);
+        OleFunctions().VariantClear(&tokens);
         return false;
     }
     bool chosen = false;
     VARIANT count;
-    ::VariantInit(&count);
+    count.vt = VT_EMPTY;
     if (Invoke(tokens.pdispVal, L"Count", DISPATCH_PROPERTYGET, nullptr, 0, &count) &&
-        SUCCEEDED(::VariantChangeType(&count, &count, 0, VT_I4)) && count.lVal > 0) {
+        SUCCEEDED(OleFunctions().VariantChangeType(&count, &count, 0, VT_I4)) && count.lVal > 0) {
         VARIANT index;
         index.vt = VT_I4;
         index.lVal = 0;
         VARIANT token;
-        ::VariantInit(&token);
+        token.vt = VT_EMPTY;
         if (Invoke(tokens.pdispVal, L"Item", DISPATCH_METHOD, &index, 1, &token) &&
             token.vt == VT_DISPATCH) {
             chosen = Invoke(voice_, L"Voice", DISPATCH_PROPERTYPUTREF, &token, 1, nullptr);
         }
-        ::VariantClear(&token);
+        OleFunctions().VariantClear(&token);
     }
-    ::VariantClear(&count);
-    ::VariantClear(&tokens);
+    OleFunctions().VariantClear(&count);
+    OleFunctions().VariantClear(&tokens);
     return chosen;
 }
 
@@ -106,9 +145,9 @@ bool SapiVoiceEngine::Speak(const std::u16string& text, long flags) {
     args[1].vt = VT_I4;
     args[1].lVal = flags;
     VARIANT result;
-    ::VariantInit(&result);
+    result.vt = VT_EMPTY;
     const bool ok = Invoke(voice_, L"Speak", DISPATCH_METHOD, args, 2, &result);
-    ::VariantClear(&result);
+    OleFunctions().VariantClear(&result);
     return ok;
 }
 
@@ -121,10 +160,10 @@ bool SapiVoiceEngine::WaitUntilDone(std::uint32_t limitMs) {
     limit.vt = VT_I4;
     limit.lVal = static_cast<LONG>(limitMs);
     VARIANT result;
-    ::VariantInit(&result);
+    result.vt = VT_EMPTY;
     const bool called = Invoke(voice_, L"WaitUntilDone", DISPATCH_METHOD, &limit, 1, &result);
     const bool done = !called || result.vt != VT_BOOL || result.boolVal != VARIANT_FALSE;
-    ::VariantClear(&result);
+    OleFunctions().VariantClear(&result);
     return done;
 }
 

@@ -22,6 +22,7 @@ while kel_running saver && [ "$(date +%s)" -lt "$deadline" ]; do
     i=$((i + 1))
     shot=$(x_screenshot "large-$i") || break
     shots+=("$shot")
+    kel_loaded_dlls saver >>"$E2E_WORK/dlls"
 done
 kel_wait_exit saver 10 || e2e_fail "the one-shot run did not end by itself"
 e2e_log "took $i screenshots"
@@ -38,3 +39,11 @@ done
 expect_large_card "$card"
 [ -n "$saying" ] || e2e_fail "never saw the whole saying at its own size"
 e2e_pass_check "saying: back at 72 points and below (box $saying)"
+
+# Without sound and speech neither the sound library nor OLE Automation is
+# loaded, not even for the title card's pauses.
+grep -qx user32.dll "$E2E_WORK/dlls" || e2e_fail "cannot read the saver's DLLs"
+for dll in winmm.dll oleaut32.dll; do
+    ! grep -qx "$dll" "$E2E_WORK/dlls" || e2e_fail "$dll was loaded without sound or speech"
+done
+e2e_pass_check "no winmm or oleaut32 in a run without sound or speech"

@@ -11,7 +11,8 @@ e2e_begin
 
 sjis_write "$KEL_DAT" "*** 音と声 ***" "一つ目" "二つ目の言葉" "三つ目"
 
-# run_with LABEL SPEAK — one one-shot run from index 2 with Sound=1.
+# run_with LABEL SPEAK DLL=COUNT... — one one-shot run from index 2 with
+# Sound=1.
 run_with() {
     local label="$1" speak="$2"
     sjis_write "$KEL_INI" "[View]" "ViewMode=0" "FontMode=1" "[Mode]" "Sound=1" "Speak=$speak" \
@@ -31,10 +32,17 @@ run_with() {
     done
     [ $seen -eq 1 ] || e2e_fail "$label: the whole saying never came on screen"
     e2e_pass_check "$label: the whole saying came on screen ($box)"
+    # What the setting needs has been loaded by then: the sound library for
+    # the clacks, OLE Automation for the voice.
+    local dlls want dll; dlls=$(kel_loaded_dlls "$label")
+    for want in $3; do
+        dll=${want%=*}
+        e2e_expect_eq "$label: $dll loaded" "$(grep -cx "$dll" <<<"$dlls")" "${want#*=}"
+    done
     kel_wait_exit "$label" 20 || e2e_fail "$label: the one-shot run did not end by itself"
     e2e_expect_eq "$label: the next index is written" \
         "$(sjis_read "$KEL_INI" | sed -n 's/^Frase_No=//p')" 1
 }
 
-run_with sound 0
-run_with speech 1
+run_with sound 0 "winmm.dll=1"
+run_with speech 1 "oleaut32.dll=1"
