@@ -3,11 +3,31 @@
  * key, or a mouse movement to a new position) once a second has passed (the
  * saver ignores movements before its first tick, too), and that
  * writes one key to c:\windows\kel.ini on the way out, as the saver must.
- * The bench compares the saver's start, reaction time and memory with this. */
+ * The bench compares the saver's start, reaction time and memory with this.
+ * Started with /sound it also plays a short tone once armed, through winmm
+ * loaded then (as the saver loads it for its first sound), so that a saver
+ * that has played its sounds is compared with a program that has too. */
 #include <windows.h>
 
 static POINT last;
-static int armed;
+static int armed, withSound;
+
+static void PlayTone(void) {
+    static unsigned char wav[44 + 2205];  /* 0.1 s, 8-bit mono at 22,050 Hz */
+    typedef BOOL(WINAPI * Play)(LPCSTR, UINT);
+    const DWORD n = sizeof wav - 44;
+    HMODULE winmm = LoadLibraryW(L"winmm.dll");
+    Play play = winmm ? (Play)(void (*)(void))GetProcAddress(winmm, "sndPlaySoundA") : NULL;
+    DWORD i;
+    memcpy(wav, "RIFF", 4); *(DWORD*)(wav + 4) = 36 + n;
+    memcpy(wav + 8, "WAVEfmt ", 8); *(DWORD*)(wav + 16) = 16;
+    *(WORD*)(wav + 20) = 1; *(WORD*)(wav + 22) = 1;          /* PCM, mono */
+    *(DWORD*)(wav + 24) = 22050; *(DWORD*)(wav + 28) = 22050;
+    *(WORD*)(wav + 32) = 1; *(WORD*)(wav + 34) = 8;
+    memcpy(wav + 36, "data", 4); *(DWORD*)(wav + 40) = n;
+    for (i = 0; i < n; ++i) wav[44 + i] = (i / 25) % 2 ? 160 : 96;  /* 441 Hz */
+    if (play) play((LPCSTR)wav, SND_ASYNC | SND_MEMORY | SND_NODEFAULT);
+}
 
 static void End(void) {
     WritePrivateProfileStringA("StartUP", "Frase_No", "1", "c:\\windows\\kel.ini");
@@ -29,6 +49,7 @@ static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         End();
     case WM_TIMER:
         armed = 1;
+        if (withSound) PlayTone();
         KillTimer(hwnd, 1);
         return 0;
     case WM_ERASEBKGND: {
@@ -47,6 +68,7 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE prev, PWSTR cmd, int show) {
     wc.hInstance = inst;
     wc.lpszClassName = L"benchMinimal";
     RegisterClassW(&wc);
+    withSound = wcsstr(cmd, L"/sound") != NULL;
     GetCursorPos(&last);
     HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, L"benchMinimal", L"bench-minimal", WS_POPUP, 0, 0,
                                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
