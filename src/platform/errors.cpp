@@ -37,8 +37,7 @@ const char* ErrorKindHeadline(ErrorKind kind) {
 
 KelError::KelError(ErrorKind kind, std::string operation, std::string detail,
                    std::string systemText)
-    : std::runtime_error(operation),
-      kind_(kind),
+    : kind_(kind),
       operation_(std::move(operation)),
       detail_(std::move(detail)),
       systemText_(std::move(systemText)) {}

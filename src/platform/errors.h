@@ -4,7 +4,7 @@
 // it, and everywhere else it reaches the top-level report.
 #pragma once
 
-#include <stdexcept>
+#include <exception>
 #include <string>
 
 namespace kel {
@@ -35,7 +35,7 @@ enum class SaveOutcome {
 const char* ErrorKindHeadline(ErrorKind kind);
 const char* ErrorKindText(ErrorKind kind);
 
-class KelError : public std::runtime_error {
+class KelError : public std::exception {
 public:
     // `operation` says what was being done ("reading the settings file"),
     // `detail` names the file, line, key and value, `systemText` is the
@@ -43,6 +43,7 @@ public:
     KelError(ErrorKind kind, std::string operation, std::string detail = {},
              std::string systemText = {});
 
+    const char* what() const noexcept override { return operation_.c_str(); }
     ErrorKind kind() const { return kind_; }
     const std::string& operation() const { return operation_; }
     const std::string& detail() const { return detail_; }
