@@ -15,7 +15,7 @@ constexpr float kHeightFitStepPoints = 1.0f;
 void Form1::FontsizeSet() {
     Label& label1 = p_.Label1;
 
-    label1.SetFontSize(FontMode != 0 ? kSmallCardPoints : kLargeCardCapPoints);
+    label1.SetFontSize((FontMode != 0 ? kSmallCardPoints : kLargeCardCapPoints) * SizeScale);
     label1.SetCaption(u"*");
     label1.SetVisible(false);
 

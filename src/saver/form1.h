@@ -82,6 +82,11 @@ public:
     std::vector<std::uint8_t> TitleSound;
     std::vector<std::uint8_t> KeySound;
 
+    // The share of the screen that the window shows: 1 for the saver. A
+    // preview shows the screen in miniature, and the sizes the presentation
+    // starts from (the title card's, the whole saying's) shrink with it.
+    float SizeScale = 1.0f;
+
 private:
     // Unload the window (QueryUnload writes the start index), then end.
     void UnloadAndEnd();

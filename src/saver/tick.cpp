@@ -75,7 +75,7 @@ void Form1::Timer1_Timer() {
 
     Guarded([&] { label1.SetVisible(false); });
     Guarded([&] { label2.SetVisible(false); });
-    Guarded([&] { label1.SetFontSize(kSayingPoints); });
+    Guarded([&] { label1.SetFontSize(kSayingPoints * SizeScale); });
 
     // An empty line steps back once to the saying before it; an entry that
     // cannot be read counts as empty.

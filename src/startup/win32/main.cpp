@@ -1,5 +1,5 @@
-// The entry point: Main. Refuses a second instance before anything else, then
-// loads the window that the screen-saver switch asks for.
+// The entry point: Main. Refuses a second instance before anything else (but
+// for a preview), then loads the window that the screen-saver switch asks for.
 #include <windows.h>
 
 #include <string>
@@ -7,6 +7,7 @@
 #include "dialog/win32/form2_host.h"
 #include "platform/errors.h"
 #include "platform/win32/handles.h"
+#include "saver/win32/preview_host.h"
 #include "saver/win32/saver_host.h"
 #include "platform/win32/system_win32.h"
 #include "startup/instance.h"
@@ -35,11 +36,25 @@ bool AnotherInstanceRuns() {
     return kel::AnotherInstanceRuns(outcome);
 }
 
+// The preview in the screen saver settings runs beside anything, a saver
+// started meanwhile included, so it takes no part in the instance check. A
+// handle that names no window ends it at once. Handles are 32 bits wide
+// between processes, and sign-extended where pointers are wider.
+int Preview(const std::u16string& argumentText) {
+    const auto handle = static_cast<std::int32_t>(kel::PreviewParent(argumentText));
+    const HWND parent = reinterpret_cast<HWND>(static_cast<LONG_PTR>(handle));
+    if (parent == nullptr || !::IsWindow(parent)) return 0;
+    return kel::win32::RunPreview(parent);
+}
+
 int Main() {
+    const std::u16string argumentText =
+        kel::ArgumentText(kel::win32::FromWide(::GetCommandLineW()));
+    const kel::StartAction action = kel::ActionForSwitch(kel::MakeSwitch(argumentText));
+    if (action == kel::StartAction::Preview) return Preview(argumentText);
     if (AnotherInstanceRuns()) return 0;
-    const std::u16string switchText =
-        kel::MakeSwitch(kel::ArgumentText(kel::win32::FromWide(::GetCommandLineW())));
-    switch (kel::ActionForSwitch(switchText)) {
+    switch (action) {
+    case kel::StartAction::Preview:
     case kel::StartAction::EndAtOnce:
         return 0;
     case kel::StartAction::LoadSettings:
