@@ -26,9 +26,31 @@ TEST(Switch, SettingsForConfigurationSwitches) {
     }
 }
 
-TEST(Switch, PreviewAndPasswordEndAtOnce) {
-    for (const char16_t* args : {u"/p 1234", u"/P", u"-P", u"-p 99", u"/a 99", u"/A", u"-a"}) {
+TEST(Switch, PreviewForPreviewSwitchesPasswordEndsAtOnce) {
+    for (const char16_t* args : {u"/p 1234", u"/P", u"-P", u"-p 99", u"/p:5"}) {
+        EXPECT_EQ(For(args), StartAction::Preview);
+    }
+    for (const char16_t* args : {u"/a 99", u"/A", u"-a"}) {
         EXPECT_EQ(For(args), StartAction::EndAtOnce);
+    }
+}
+
+// The window handle after the preview switch, as the system writes it; 0
+// (no preview) for anything else.
+TEST(Switch, PreviewParentIsOneDecimalHandle) {
+    const struct {
+        const char16_t* args;
+        std::uint32_t parent;
+    } cases[] = {
+        {u"/p 1234", 1234},        {u"/P:65616", 65616},   {u"-p  42 ", 42},
+        {u"/p\t7", 7},            {u"/p4294967295", 4294967295u},
+        {u"/p", 0},                {u"/p ", 0},            {u"/p:", 0},
+        {u"/p x", 0},              {u"/p 12x", 0},         {u"/p 12 34", 0},
+        {u"/p -5", 0},             {u"/p 0x10", 0},        {u"/p 4294967296", 0},
+        {u"/p 99999999999999999999", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PreviewParent(c.args), c.parent) << std::u16string(c.args).size();
     }
 }
 

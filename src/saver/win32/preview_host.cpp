@@ -10,6 +10,7 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/system_win32.h"
 #include "saver/form1.h"
+#include "saver/miniature.h"
 
 namespace kel::win32 {
 
@@ -168,10 +169,9 @@ void PreviewHost::Run(HWND parent) {
 
     // The screen in miniature: every size the presentation starts from
     // shrinks by the share of the screen the preview shows.
-    const float across = static_cast<float>(size_.cx) / ::GetSystemMetrics(SM_CXSCREEN);
-    const float down = static_cast<float>(size_.cy) / ::GetSystemMetrics(SM_CYSCREEN);
-    form_.SizeScale = across < down ? across : down;
-    if (!(form_.SizeScale < 1.0f)) form_.SizeScale = 1.0f;
+    form_.SizeScale = MiniatureScale(static_cast<float>(size_.cx), static_cast<float>(size_.cy),
+                                     static_cast<float>(::GetSystemMetrics(SM_CXSCREEN)),
+                                     static_cast<float>(::GetSystemMetrics(SM_CYSCREEN)));
     try {
         form_.Load();
     } catch (...) {
