@@ -68,14 +68,5 @@ TEST_F(Miniature, CardAndSayingsFitTheWindow) {
     }
 }
 
-// The saver itself is no miniature: its sizes start where they always did.
-TEST_F(Miniature, TheWholeScreenIsScaleOne) {
-    EXPECT_EQ(MiniatureScale(1024, 768, 1024, 768), 1.0f);
-    EXPECT_EQ(MiniatureScale(2048, 1536, 1024, 768), 1.0f);
-    ShowIn(1024, 768, 1);
-    EXPECT_EQ(form.CardSize, 72);
-    EXPECT_FLOAT_EQ(SayingPoints(u"またかいなぁ～"), 72.0f);
-}
-
 }  // namespace
 }  // namespace kel::fake
