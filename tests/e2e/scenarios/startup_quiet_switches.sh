@@ -1,6 +1,7 @@
 #!/bin/bash
-# What we test: the preview and password switches ("/p 1234", "-P", "/a 99")
-# end within a few seconds, show no window at any time and create neither
+# What we test: the preview switch with a handle that names no window
+# ("/p 1234") or with none ("-P"), and the password switch ("/a 99"), end
+# within a few seconds, show no window at any time and create neither
 # c:\windows\kel.ini nor c:\windows\kel.dat.
 . "$(dirname "$0")/../lib.sh"
 e2e_begin
