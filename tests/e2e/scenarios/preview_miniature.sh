@@ -124,7 +124,10 @@ while [ -z "$saying" ] && [ "$(e2e_now_ns)" -lt "$deadline" ]; do
         card="$n ($box)"
         e2e_check "picture $n: the preview covers the window's area" \
             bash -c "! convert '$E2E_SHOTS/preview$n.png' -unique-colors -depth 8 txt:- | grep -qi '#$BLUE'"
-    elif [ -n "$card" ] && [ "$bw" -ge $((W / 2)) ] && [ "$bw" -le "$W" ] && [ "$bh" -lt 40 ]; then
+    # The whole saying is one line of several characters: far wider than
+    # tall. The card of a single wide character (～) is not.
+    elif [ -n "$card" ] && [ "$bw" -ge $((W / 2)) ] && [ "$bw" -le "$W" ] \
+        && [ "$bh" -lt $((H / 4)) ] && [ "$bw" -ge $((5 * bh)) ]; then
         saying="$n ($box)"
     fi
 done
