@@ -23,6 +23,7 @@
 #include "host_support.h"
 #include "platform/errors.h"
 #include "platform/journal.h"
+#include "shared/journal_cases.h"
 
 namespace kel::host {
 namespace {
@@ -87,11 +88,6 @@ std::string Fails(F act, SaveOutcome* outcome = nullptr) {
 
 bool Exists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool IsFolderAt(const std::string& path) {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 TEST(Win32Files, AnyFileExistsWhateverItsAttributesAFolderDoesNot) {
@@ -239,29 +235,18 @@ TEST_F(SmallDrive, RenameRefusedNeedsNoRoomForAThirdCopy) {
     EXPECT_FALSE(Exists(path_ + ".new"));
 }
 
-// A user's own copies beside the file, which nothing may read, move or remove.
-const char* const kUsersCopies[] = {".old", ".bak", ".kel-journal.txt"};
-
-void PutUsersCopies(const std::string& path) {
-    for (const char* suffix : kUsersCopies) PutFile(path + suffix, std::string("mine") + suffix);
-}
-
-void ExpectUsersCopies(const std::string& path) {
-    for (const char* suffix : kUsersCopies) {
+struct HostDisk {
+    void Put(const std::string& path, const std::string& bytes) { PutFile(path, bytes); }
+    std::string Get(const std::string& path) {
         std::string bytes;
-        EXPECT_TRUE(GetFile(path + suffix, &bytes) && bytes == std::string("mine") + suffix)
-            << "the user's " << path << suffix << " was touched";
+        return GetFile(path, &bytes) ? bytes : "(none)";
     }
-}
-
-std::string Journal(const std::string& old, const std::string& fresh) {
-    const JournalHeader header = MakeJournalHeader(old, fresh);
-    return std::string(header.bytes, sizeof header.bytes) + old;
-}
+    bool Exists(const std::string& path) { return host::Exists(path); }
+};
 
 // Runs this program again to save `size` bytes over `path` with renames
 // refused, dying where DieWhileSaving is told; returns its exit code.
-DWORD SaveAndDie(const std::string& path, int call, unsigned long bytes, unsigned long size) {
+int SaveAndDie(const std::string& path, int call, unsigned long bytes, unsigned long size) {
     std::string command = "\"" + OwnPath() + "\" --die-while-saving \"" + path + "\" " +
                           std::to_string(call) + " " + std::to_string(bytes) + " " +
                           std::to_string(size) + " refuse";
@@ -270,65 +255,41 @@ DWORD SaveAndDie(const std::string& path, int call, unsigned long bytes, unsigne
     PROCESS_INFORMATION pi{};
     if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                           &pi)) {
-        return 1000;
+        return -1;
     }
-    const DWORD waited = ::WaitForSingleObject(pi.hProcess, 120000);
-    DWORD code = 1001;
-    if (waited == WAIT_OBJECT_0) ::GetExitCodeProcess(pi.hProcess, &code);
-    else ::TerminateProcess(pi.hProcess, 1);
+    DWORD code = 1000;
+    if (::WaitForSingleObject(pi.hProcess, 120000) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
+    ::GetExitCodeProcess(pi.hProcess, &code);
     ::CloseHandle(pi.hThread);
     ::CloseHandle(pi.hProcess);
-    return code;
+    return static_cast<int>(code);
 }
 
-// The process dies at each point of a rewrite in place: in the temporary
-// file, in the journal, after it, half-way through the new bytes, after them
-// (before they are cut to length and flushed), and after the flush, before
-// the journal is removed. The next start, putting back by a rename or in
-// place, reports nothing and leaves the old bytes, or the new ones once they
-// were flushed; the user's own copies are untouched; the temporary file left
-// behind is overwritten by the next save.
+// The process killed anywhere in a rewrite in place (tests/shared); the
+// temporary file it leaves is overwritten by the next save.
 TEST(Win32Files, ARewriteKilledAnywhereLeavesTheOldOrTheNewBytes) {
     ScratchDir dir;
-    const std::string path = dir.Path("kel.dat"), old = Pattern(30000);
-    const unsigned long size = 20000;  // shorter: a file torn after them is neither
-    const std::string fresh(size, 'n');
+    const std::string path = dir.Path("kel.dat");
+    HostDisk disk;
     // Writes, renames refused: 1 "kel.dat.new", 2 and 3 the journal, 4 the file.
-    const struct {
-        const char* where;
-        int call;
-        unsigned long bytes;
-        bool journal, holdsNew;
-    } cases[] = {
-        {"half-way through the temporary file", 1, size / 2, false, false},
-        {"half-way through the journal's header", 2, 16, true, false},
-        {"after the journal", 4, 0, true, false},
-        {"half-way through the new bytes", 4, size / 2, true, false},
-        {"after the new bytes, before the flush", 4, size, true, false},
-        {"after the flush, before the journal's removal", 0, 0, true, true},
-    };
-    for (const auto& c : cases) {
-        for (int inPlace = 0; inPlace < 2; ++inPlace) {
-            SCOPED_TRACE(std::string(c.where) + (inPlace ? ", put back in place" : ""));
-            PutFile(path, old);
-            PutUsersCopies(path);
-            ASSERT_EQ(SaveAndDie(path, c.call, c.bytes, size), 9u)
-                << "the saving process did not die where it was meant to";
-            EXPECT_EQ(Exists(JournalPath(path)), c.journal);
+    const std::pair<int, unsigned long> at[] = {{1, 10000}, {2, 16},     {4, 0},
+                                                {4, 10000}, {4, 20000}, {0, 0}};
+    cases::CheckDeaths(
+        disk, path,
+        [&](cases::Death death) {
+            const auto& [call, bytes] = at[static_cast<int>(death)];
+            return SaveAndDie(path, call, bytes, cases::kDeathNewSize);
+        },
+        [&](bool inPlace) {
             win32::Win32Files plain;
             RenameRefusingFiles refusing;
             Files& files = inPlace ? static_cast<Files&>(refusing) : plain;
-            EXPECT_EQ(Fails([&] { files.RecoverInterruptedRewrite(path); }), "");
-            std::string now;
-            EXPECT_TRUE(GetFile(path, &now) && now == (c.holdsNew ? fresh : old))
-                << now.size() << " bytes";
-            EXPECT_FALSE(Exists(JournalPath(path)));
-            ExpectUsersCopies(path);
-            files.ReplaceAll(path, "next\r\n");
-            EXPECT_EQ(files.ReadAll(path), "next\r\n");
-            EXPECT_FALSE(Exists(path + ".new"));
-        }
-    }
+            return Fails([&] { files.RecoverInterruptedRewrite(path); });
+        });
+    win32::Win32Files files;
+    files.ReplaceAll(path, "next\r\n");
+    EXPECT_EQ(files.ReadAll(path), "next\r\n");
+    EXPECT_FALSE(Exists(path + ".new"));
 }
 
 // Writes, renames refused: 1 "kel.dat.new", 2 and 3 the journal, 4 the new
@@ -336,6 +297,7 @@ TEST(Win32Files, ARewriteKilledAnywhereLeavesTheOldOrTheNewBytes) {
 // and after the next start's recovery it holds that.
 TEST(Win32Files, RewriteInPlaceFaultsSayWhatTheFileHolds) {
     ScratchDir dir;
+    HostDisk disk;
     const std::string path = dir.Path("kel.dat"), fresh = Pattern(3000);
     enum { Saved = -1 };
     const struct {
@@ -355,7 +317,7 @@ TEST(Win32Files, RewriteInPlaceFaultsSayWhatTheFileHolds) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         PutFile(path, kOld);
-        PutUsersCopies(path);
+        cases::PutUsersCopies(disk, path);
         FaultyFiles files;
         files.refusals = c.refusals, files.failFrom = c.failFrom, files.failTo = c.failTo;
         files.failClose = c.failClose;
@@ -373,49 +335,25 @@ TEST(Win32Files, RewriteInPlaceFaultsSayWhatTheFileHolds) {
         std::string now;
         EXPECT_TRUE(GetFile(path, &now) && now == (c.outcome == Saved || c.outcome == 2 ? fresh : kOld));
         EXPECT_FALSE(Exists(JournalPath(path)) || Exists(path + ".new"));
-        ExpectUsersCopies(path);
+        cases::ExpectUsersCopies(disk, path);
     }
 }
 
-// Only a journal that checks out and that no save holds is acted on; one that
-// does not is removed and the file left as it is.
+// The journal's rules (tests/shared); a save holds its journal open without
+// sharing.
 TEST(Win32Files, AJournalIsActedOnOnlyWhenItChecksOutAndNoOneHoldsIt) {
     ScratchDir dir;
     const std::string path = dir.Path("kel.dat"), journal = JournalPath(path);
-    const std::string whole = Journal(kOld, "new\r\n");
-    std::string changed = whole, otherVersion = whole;
-    changed.back() ^= 1;
-    otherVersion[8] = 2;
-    const struct {
-        const char* what;
-        std::string journal, file;
-        bool held;
-        std::string after;
-    } cases[] = {
-        {"a torn header", whole.substr(0, 20), "torn", false, "torn"},
-        {"cut short in the old bytes", whole.substr(0, whole.size() - 1), "torn", false, "torn"},
-        {"an old byte changed", changed, "torn", false, "torn"},
-        {"another version", otherVersion, "torn", false, "torn"},
-        {"the file holds the new bytes", whole, "new\r\n", false, "new\r\n"},
-        {"the file holds the old bytes", whole, kOld, false, kOld},
-        {"the file is torn", whole, "torn", false, kOld},
-        {"a save holds the journal", whole, "torn", true, "torn"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        PutFile(path, c.file);
-        PutFile(journal, c.journal);
-        HANDLE writer = c.held ? ::CreateFileA(journal.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                               nullptr, OPEN_EXISTING, 0, nullptr)
-                               : INVALID_HANDLE_VALUE;
-        EXPECT_EQ(writer != INVALID_HANDLE_VALUE, c.held);
-        EXPECT_EQ(Fails([&] { win32::Win32Files().RecoverInterruptedRewrite(path); }), "");
-        if (writer != INVALID_HANDLE_VALUE) ::CloseHandle(writer);
-        std::string now;
-        EXPECT_TRUE(GetFile(path, &now) && now == c.after) << now;
-        EXPECT_EQ(Exists(journal), c.held);
-        ::DeleteFileA(journal.c_str());
-    }
+    HostDisk disk;
+    cases::CheckJournalRules(
+        disk, path,
+        [](const std::string& name) {
+            HANDLE held = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+            EXPECT_TRUE(held != INVALID_HANDLE_VALUE);
+            return [held] { ::CloseHandle(held); };
+        },
+        [&] { return Fails([&] { win32::Win32Files().RecoverInterruptedRewrite(path); }); });
 
     // A folder in the journal's place is nothing of ours: the start leaves it
     // and the file alone, a save by rename goes through, a rewrite in place
@@ -427,7 +365,7 @@ TEST(Win32Files, AJournalIsActedOnOnlyWhenItChecksOutAndNoOneHoldsIt) {
     win32::Win32Files plain;
     EXPECT_FALSE(SaveSurvives(refusing, path, kOld, "new\r\n", "is a folder"));
     EXPECT_TRUE(SaveSurvives(plain, path, kOld, "new\r\n", nullptr));
-    EXPECT_TRUE(IsFolderAt(journal));
+    EXPECT_NE(::GetFileAttributesA(journal.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
 }
 
 // A recovery that cannot finish (a folder in the file's place) names the
@@ -436,7 +374,7 @@ TEST(Win32Files, RecoveryThatFailsNamesTheGoodCopy) {
     ScratchDir dir;
     const std::string path = dir.Path("kel.dat");
     ASSERT_TRUE(::CreateDirectoryA(path.c_str(), nullptr));
-    PutFile(JournalPath(path), Journal(kOld, "new\r\n"));
+    PutFile(JournalPath(path), cases::Journal(kOld, "new\r\n"));
     const std::string report = Fails([&] { RenameRefusingFiles().RecoverInterruptedRewrite(path); });
     EXPECT_NE(report.find(JournalPath(path)), std::string::npos) << report;
     EXPECT_NE(report.find("may be damaged"), std::string::npos) << report;
