@@ -51,6 +51,16 @@ e2e_expect_eq "torn-saver: runs" "$(data_outcome torn-saver 30)" runs
 put_back torn-saver; x_click 1; ended_cleanly torn-saver
 torn torn-dialog; x_move 5 5; dlg_open torn-dialog; put_back torn-dialog; dlg_close torn-dialog
 ended_cleanly torn-dialog
+# A journal that cannot be put back (a folder where kel.dat was): the report
+# names the journal as the good copy, which stays.
+torn unreachable; rm -f "$KEL_DAT"; mkdir -p "$KEL_DAT/x"; cp "$KEL_DAT.kel-journal" "$E2E_WORK/journal"
+kel_start unreachable /s
+e2e_expect_eq "unreachable: the program reports" "$(data_outcome unreachable 30)" reports
+x_screenshot unreachable >/dev/null
+data_report_has unreachable 'may be damaged' 'c:\windows\kel.dat.kel-journal'
+data_close_report unreachable
+expect_same_bytes "unreachable: the journal kept" "$KEL_DAT.kel-journal" "$E2E_WORK/journal"
+rm -rf "$KEL_DAT" "$KEL_DAT.kel-journal"; cp "$E2E_WORK/good" "$KEL_DAT"
 
 unchanged_save() {
     cp "$KEL_DAT" "$E2E_WORK/$1"; dlg_open "$1"; dlg_click Command1 50 50
