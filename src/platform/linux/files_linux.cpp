@@ -270,17 +270,17 @@ int PosixFiles::RemoveJournal(int journal, const std::string& name) {
 void PosixFiles::RecoverInterruptedRewrite(const std::string& path) {
     const std::string target = TargetOf(path);
     const std::string name = JournalPath(target);
-    const std::string operation = "finishing a save of " + target + " that was cut short";
+    const std::string operation = "finishing a save of " + target + " cut short, by " + name;
     Fd journal(::open(name.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     if (journal.get() < 0) {
         const int error = errno;
         if (error == ENOENT || error == ENOTDIR || error == EISDIR || error == ELOOP) return;
-        Fail(error, operation, "reading " + name);
+        Fail(error, operation, name + " cannot be opened; nothing was changed");
     }
     struct stat held, named;
     if (::flock(journal.get(), LOCK_EX | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK) return;
-        Fail(errno, operation, "locking " + name);
+        Fail(errno, operation, name + " cannot be locked; nothing was changed");
     }
     // The save it belonged to may have ended and removed it meanwhile.
     if (::fstat(journal.get(), &held) != 0 || !S_ISREG(held.st_mode) || held.st_nlink == 0 ||

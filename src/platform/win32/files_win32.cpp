@@ -230,13 +230,13 @@ DWORD Win32Files::RemoveJournal(HANDLE journal, const std::string& name) {
 // nothing of ours.
 void Win32Files::RecoverInterruptedRewrite(const std::string& path) {
     const std::string name = JournalPath(path);
-    const std::string operation = "finishing a save of " + path + " that was cut short";
+    const std::string operation = "finishing a save of " + path + " cut short, by " + name;
     File journal(::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!journal.ok()) {
         const DWORD code = ::GetLastError();
         if (IsMissing(code) || code == ERROR_SHARING_VIOLATION || IsFolder(name)) return;
-        Fail(operation, code);
+        Fail(operation + "; nothing was changed", code);
     }
     const std::string record = ReadOpen(journal.get(), operation);
     const bool present = FileExists(path);
