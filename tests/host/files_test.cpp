@@ -183,7 +183,7 @@ TEST(Win32Files, ReadOnlyFileIsRefusedAndKept) {
 }
 
 // The rename refused: the file is rewritten where it lies, its old bytes
-// kept aside until the new ones are flushed.
+// kept in its journal until the new ones are flushed.
 TEST(Win32Files, RenameRefusedRewritesInPlace) {
     ScratchDir dir;
     const std::string path = dir.Path("kel.dat");

@@ -347,9 +347,8 @@ void PosixFiles::RewriteInPlace(const std::string& target, const std::string& by
     ::unlink(temp.c_str());
     if (linked != 0) {
         Fail(linked, operation,
-             "the file is unchanged: " + name +
-                 (IsDirectory(name) ? " is a folder, where the old text must be kept first"
-                                    : " (the old text kept aside) cannot be created"));
+             "the file is unchanged; " + name +
+                 (IsDirectory(name) ? " is a folder" : " cannot be made"));
     }
     SyncDirectory(DirectoryOf(name));
     try {
