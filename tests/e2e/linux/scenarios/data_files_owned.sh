@@ -44,12 +44,13 @@ expect_same_bytes "torn: kel.dat.old untouched" "$KEL_DAT.old" "$E2E_WORK/kel.da
 # A folder nobody can reach (the scenario's own is root's alone), removed at the end.
 H="$(mktemp -d "${TMPDIR:-/tmp}/kel-owned.XXXXXX")"
 trap 'rc=$?; rm -rf "$H"; (exit $rc); lx_end' EXIT
-mkdir -p "$H/kel"
+mkdir -p "$H/kel" "$H/bin"
+cp "$KEL_BIN" "$H/bin/kel"    # wherever the build lies, nobody can run this copy
 cp "$KEL_INI" "$H/kel/kel.ini"; cp "$H/kel/kel.ini" "$E2E_WORK/ini.before"
 chmod 755 "$H"; chown -R nobody:nogroup "$H"; chmod 000 "$H/kel/kel.ini"
 xhost + >/dev/null
 timeout -k 5 20 setpriv --reuid=nobody --regid=nogroup --clear-groups env XDG_CONFIG_HOME="$H" \
-    XDG_RUNTIME_DIR="$H" DISPLAY="$DISPLAY" "$KEL_BIN" 2>"$E2E_WORK/nobody.err"
+    XDG_RUNTIME_DIR="$H" DISPLAY="$DISPLAY" "$H/bin/kel" 2>"$E2E_WORK/nobody.err"
 rc=$?
 chmod 600 "$H/kel/kel.ini"
 e2e_expect_eq "unreadable kel.ini: exit code" "$rc" 1
