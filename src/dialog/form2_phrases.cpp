@@ -197,7 +197,7 @@ bool Form2::MsgWrite() {
         case SaveOutcome::OldFileAside:
             what = u"メッセージを保存できませんでした。\r\n"
                    u"ファイル " + path + u" は書きかけで壊れています。元の内容はそっくり " +
-                   path + u".old に残っていて、次に起動したときに元に戻されます。";
+                   path + u".kel-journal に残っていて、次に起動したときに元に戻されます。";
             break;
         case SaveOutcome::NewFileSaved:
             what = u"メッセージは保存されましたが、そのあとでエラーが起きました。\r\n"

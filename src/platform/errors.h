@@ -26,7 +26,7 @@ enum class ErrorKind {
 // touched; only a rewrite in place can end otherwise.
 enum class SaveOutcome {
     OldFileUnchanged,  // the file holds its old bytes, as before the save
-    OldFileAside,      // the file is damaged; "<path>.old" holds the old bytes
+    OldFileAside,      // the file is damaged; its journal holds the old bytes
     NewFileSaved,      // the new bytes are in the file, something after failed
 };
 
@@ -56,6 +56,11 @@ public:
     SaveOutcome saveOutcome() const { return saveOutcome_; }
     KelError& WithSaveOutcome(SaveOutcome outcome) {
         saveOutcome_ = outcome;
+        return *this;
+    }
+    // A failure caught on its way up, told with what it left behind.
+    KelError& WithDetail(std::string detail) {
+        detail_ = std::move(detail);
         return *this;
     }
 

@@ -23,13 +23,17 @@ public:
     // Writes the bytes to a new file beside `path` and replaces `path` with it
     // only once it is complete; the error names the file and the reason, and
     // its saveOutcome() says what the file holds after a failure (the old
-    // file as it was, unless a rewrite in place was cut short).
+    // file as it was, unless a rewrite in place was cut short). Where the
+    // file cannot be replaced by a rename it is rewritten in place under a
+    // journal.
     virtual void ReplaceAll(const std::string& path, const std::string& bytes) = 0;
 
-    // A "<path>.old" beside the file means a rewrite in place did not finish;
-    // it holds the complete old contents. Puts it back as `path` and removes
-    // it; does nothing when there is none. Throws KelError naming the file that
-    // holds the good copy when it cannot.
+    // Deals with the journal a rewrite in place of `path` left when it was cut
+    // short (platform/journal.h), by its rules: one that does not check out is
+    // removed and the file left alone; one whose file holds the old or the new
+    // bytes whole is removed; otherwise the old bytes are put back through the
+    // safe replace, then it is removed. A journal a running save holds is left
+    // to it. Throws KelError saying what the file holds when it cannot finish.
     virtual void RecoverInterruptedRewrite(const std::string& path) = 0;
     // Writes a new file at `path`, which was found missing. A file that appears
     // there meanwhile is kept as it is and nothing is written.

@@ -11,9 +11,10 @@ Form1::Form1(SaverPlatform& platform) : MsgList(kMsgListSize), p_(platform) {}
 void Form1::Load() {
     KeySound = p_.Process.LoadCustomResource(kKeySoundId);
     TitleSound = p_.Process.LoadCustomResource(kTitleSoundId);
-    // A save of the dialog's that was cut short is undone before anything
-    // looks at the phrase file.
+    // A save cut short is finished by its journal's rules before anything
+    // looks at the data files.
     p_.Files.RecoverInterruptedRewrite(PhrasePath());
+    p_.Files.RecoverInterruptedRewrite(SettingsPath());
     ChkFiles();
     InitRead();
     FontsizeSet();

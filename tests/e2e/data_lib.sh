@@ -52,3 +52,17 @@ data_close_report() {
     kel_wait_exit "$1" 15 || e2e_fail "$1: still running 15 s after its report was closed"
     e2e_pass_check "$1: ended after its report"
 }
+
+# data_write_journal OLD NEW JOURNAL — the journal a rewrite in place writes
+# before touching a file that held OLD and is to hold NEW (both files):
+# "kel-jrnl", version 1, the lengths and CRC-32s of both, the header's own
+# CRC-32, the old bytes; numbers little-endian. The CRC-32s come from gzip's
+# trailer, not from the program.
+data_write_journal() {
+    local old="$1" new="$2" journal="$3" head="$E2E_WORK/journal.head"
+    le32() { local h; h=$(printf '%08x' "$1"); printf "\\x${h:6:2}\\x${h:4:2}\\x${h:2:2}\\x${h:0:2}"; }
+    crc32() { gzip -c <"$1" | tail -c8 | head -c4; }
+    { printf 'kel-jrnl'; le32 1; le32 "$(stat -c %s "$old")"; crc32 "$old"
+      le32 "$(stat -c %s "$new")"; crc32 "$new"; } >"$head"
+    { cat "$head"; crc32 "$head"; cat "$old"; } >"$journal"
+}

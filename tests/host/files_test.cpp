@@ -7,7 +7,11 @@
 //    killed part-way. Each ends with the old file byte for byte or the new
 //    one complete, never a mix or an empty file; a failure says which file
 //    and why.
-//  - A rewrite in place under faults says what the file holds; ".old" comes back.
+//  - A rewrite in place under faults, or killed anywhere, says what the file
+//    holds, and the next start leaves exactly the old or the new bytes by the
+//    journal's rules; a user's own "kel.dat.old" beside it is never touched.
+//  - A journal is acted on only when it checks out and no save holds it; a
+//    folder in its place is no journal.
 #include "check.h"
 
 #include <cstdint>
@@ -18,6 +22,8 @@
 
 #include "host_support.h"
 #include "platform/errors.h"
+#include "platform/journal.h"
+#include "shared/journal_cases.h"
 
 namespace kel::host {
 namespace {
@@ -122,7 +128,7 @@ TEST(Win32Files, SaveReplacesCompletelyAndLeavesNoTemporaryFile) {
     EXPECT_TRUE(SaveSurvives(files, path, kOld, "short\r\n", nullptr));
     EXPECT_TRUE(SaveSurvives(files, path, "short\r\n", Pattern(300000), nullptr));
     EXPECT_FALSE(Exists(path + ".new"));
-    EXPECT_FALSE(Exists(path + ".old"));
+    EXPECT_FALSE(Exists(JournalPath(path)));
 }
 
 // Another program holds the file: open without sharing, or open with
@@ -177,7 +183,7 @@ TEST(Win32Files, ReadOnlyFileIsRefusedAndKept) {
 }
 
 // The rename refused: the file is rewritten where it lies, its old bytes
-// kept aside until the new ones are flushed.
+// kept in its journal until the new ones are flushed.
 TEST(Win32Files, RenameRefusedRewritesInPlace) {
     ScratchDir dir;
     const std::string path = dir.Path("kel.dat");
@@ -186,7 +192,7 @@ TEST(Win32Files, RenameRefusedRewritesInPlace) {
     EXPECT_TRUE(SaveSurvives(files, path, Pattern(20000), kOld, nullptr));  // shorter
     EXPECT_TRUE(SaveSurvives(files, path, kOld, Pattern(70000), nullptr));  // longer
     EXPECT_FALSE(Exists(path + ".new"));
-    EXPECT_FALSE(Exists(path + ".old"));
+    EXPECT_FALSE(Exists(JournalPath(path)));
 }
 
 // A small drive (scripts/test maps a small tmpfs as one where it runs as
@@ -225,101 +231,154 @@ TEST_F(SmallDrive, RenameRefusedNeedsNoRoomForAThirdCopy) {
     RenameRefusingFiles files;
     const std::string fresh = Pattern(static_cast<std::size_t>(FreeBytes() * 9 / 10));
     EXPECT_TRUE(SaveSurvives(files, path_, old_, fresh, nullptr));
-    EXPECT_FALSE(Exists(path_ + ".old"));
+    EXPECT_FALSE(Exists(JournalPath(path_)));
     EXPECT_FALSE(Exists(path_ + ".new"));
 }
 
-// The process dies half-way through the save and again with every byte
-// written but the file not yet in place. The old file is what the next
-// start reads; the temporary file left behind is ignored, and the next
-// save overwrites and removes it. Killed in a rewrite in place: ".old" back.
-TEST(Win32Files, ProcessKilledPartWayLeavesTheOldFile) {
-    ScratchDir dir;
-    const std::string path = dir.Path("kel.dat");
-    const unsigned long size = 40000;
-    for (unsigned long dieAfter :
-         {size / 2, size, static_cast<unsigned long>(size + kOld.size() + size / 2)}) {
-        SCOPED_TRACE("killed after " + std::to_string(dieAfter) + " bytes");
-        PutFile(path, kOld);
-        const bool inPlace = dieAfter > size;
-        std::string command = "\"" + OwnPath() + "\" --die-while-saving \"" + path + "\" " +
-                              std::to_string(dieAfter) + " " + std::to_string(size) +
-                              (inPlace ? " refuse" : "");
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        ASSERT_TRUE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                     nullptr, &si, &pi));
-        const DWORD waited = ::WaitForSingleObject(pi.hProcess, 120000);
-        DWORD code = 0;
-        ::GetExitCodeProcess(pi.hProcess, &code);
-        if (waited != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
-        ::CloseHandle(pi.hThread);
-        ::CloseHandle(pi.hProcess);
-        ASSERT_EQ(waited, WAIT_OBJECT_0);
-        ASSERT_EQ(code, 9u) << "the saving process did not die where it was meant to";
-
-        win32::Win32Files files;
-        EXPECT_EQ(Exists(path + ".old"), inPlace);
-        files.RecoverInterruptedRewrite(path);
-        EXPECT_TRUE(files.FileExists(path));
-        EXPECT_EQ(files.ReadAll(path), kOld);
-        EXPECT_FALSE(Exists(path + ".old"));
-        EXPECT_EQ(Exists(path + ".new"), !inPlace) << "the temporary file should be left behind";
-        files.ReplaceAll(path, "next\r\n");
-        EXPECT_EQ(files.ReadAll(path), "next\r\n");
-        EXPECT_FALSE(Exists(path + ".new"));
+struct HostDisk {
+    void Put(const std::string& path, const std::string& bytes) { PutFile(path, bytes); }
+    std::string Get(const std::string& path) {
+        std::string bytes;
+        return GetFile(path, &bytes) ? bytes : "(none)";
     }
+    bool Exists(const std::string& path) { return host::Exists(path); }
+};
+
+// Runs this program again to save `size` bytes over `path` with renames
+// refused, dying where DieWhileSaving is told; returns its exit code.
+int SaveAndDie(const std::string& path, int call, unsigned long bytes, unsigned long size) {
+    std::string command = "\"" + OwnPath() + "\" --die-while-saving \"" + path + "\" " +
+                          std::to_string(call) + " " + std::to_string(bytes) + " " +
+                          std::to_string(size) + " refuse";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          &pi)) {
+        return -1;
+    }
+    DWORD code = 1000;
+    if (::WaitForSingleObject(pi.hProcess, 120000) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
+    ::GetExitCodeProcess(pi.hProcess, &code);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
 }
 
-// Writes: .new, .old (none when left), the new bytes, the old written back.
-// After the next start's recovery the file is as the outcome said.
+// The process killed anywhere in a rewrite in place (tests/shared); the
+// temporary file it leaves is overwritten by the next save.
+TEST(Win32Files, ARewriteKilledAnywhereLeavesTheOldOrTheNewBytes) {
+    ScratchDir dir;
+    const std::string path = dir.Path("kel.dat");
+    HostDisk disk;
+    // Writes, renames refused: 1 "kel.dat.new", 2 and 3 the journal, 4 the file.
+    const std::pair<int, unsigned long> at[] = {{1, 10000}, {2, 16},     {4, 0},
+                                                {4, 10000}, {4, 20000}, {0, 0}};
+    cases::CheckDeaths(
+        disk, path,
+        [&](cases::Death death) {
+            const auto& [call, bytes] = at[static_cast<int>(death)];
+            return SaveAndDie(path, call, bytes, cases::kDeathNewSize);
+        },
+        [&](bool inPlace) {
+            win32::Win32Files plain;
+            RenameRefusingFiles refusing;
+            Files& files = inPlace ? static_cast<Files&>(refusing) : plain;
+            return Fails([&] { files.RecoverInterruptedRewrite(path); });
+        });
+    win32::Win32Files files;
+    files.ReplaceAll(path, "next\r\n");
+    EXPECT_EQ(files.ReadAll(path), "next\r\n");
+    EXPECT_FALSE(Exists(path + ".new"));
+}
+
+// Writes, renames refused: 1 "kel.dat.new", 2 and 3 the journal, 4 the new
+// bytes, 5 the old ones written back. The report says what the file holds,
+// and after the next start's recovery it holds that.
 TEST(Win32Files, RewriteInPlaceFaultsSayWhatTheFileHolds) {
     ScratchDir dir;
+    HostDisk disk;
     const std::string path = dir.Path("kel.dat"), fresh = Pattern(3000);
     enum { Saved = -1 };
     const struct {
         const char* what;
         int refusals, failFrom, failTo;
-        bool failClose, leftOld;
+        bool failClose;
         int outcome;
+        const char* says;
     } cases[] = {
-        {"rename refused for a moment", 3, 0, 0, false, false, Saved},
-        {"new bytes refused, old written back", -1, 3, 3, false, false, 0},
-        {"write-back refused too", -1, 3, 4, false, false, 1},
-        {"close failed after the flush", -1, 0, 0, true, false, 2},
-        {"left .old, fails again", -1, 2, 9, false, true, 1},
-        {"left .old, in place", -1, 0, 0, false, true, Saved},
-        {"left .old, by rename", 0, 0, 0, false, true, Saved},
+        {"rename refused for a moment", 3, 0, 0, false, Saved, nullptr},
+        {"in place", -1, 0, 0, false, Saved, nullptr},
+        {"journal refused", -1, 2, 3, false, 0, "disk full"},
+        {"new bytes refused, old written back", -1, 4, 4, false, 0, "the old text was written back"},
+        {"write-back refused too", -1, 4, 5, false, 1, "kel.dat.kel-journal"},
+        {"close failed after the flush", -1, 0, 0, true, 2, "closing the file failed"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        PutFile(path, c.leftOld ? "torn" : kOld);
-        if (c.leftOld) PutFile(path + ".old", kOld);
+        PutFile(path, kOld);
+        cases::PutUsersCopies(disk, path);
         FaultyFiles files;
         files.refusals = c.refusals, files.failFrom = c.failFrom, files.failTo = c.failTo;
         files.failClose = c.failClose;
         SaveOutcome outcome{};
         const std::string report = Fails([&] { files.ReplaceAll(path, fresh); }, &outcome);
         EXPECT_EQ(report.empty() ? Saved : static_cast<int>(outcome), c.outcome) << report;
-        if (outcome == SaveOutcome::OldFileAside) EXPECT_NE(report.find(path + ".old"), std::string::npos);
-        if (c.refusals > 0) EXPECT_EQ(files.writes, 1) << "rewritten in place, not renamed";
+        if (c.says != nullptr) {
+            EXPECT_NE(report.find(c.says), std::string::npos) << report;
+        }
+        if (c.refusals > 0) {
+            EXPECT_EQ(files.writes, 1) << "rewritten in place, not renamed";
+        }
+        EXPECT_EQ(Exists(JournalPath(path)), c.outcome == 1);
         win32::Win32Files().RecoverInterruptedRewrite(path);
         std::string now;
         EXPECT_TRUE(GetFile(path, &now) && now == (c.outcome == Saved || c.outcome == 2 ? fresh : kOld));
-        EXPECT_FALSE(Exists(path + ".old") || Exists(path + ".new") || Exists(path + ".old.new"));
+        EXPECT_FALSE(Exists(JournalPath(path)) || Exists(path + ".new"));
+        cases::ExpectUsersCopies(disk, path);
     }
 }
 
-// A recovery that cannot finish (a folder in the way) names the good copy.
+// The journal's rules (tests/shared); a save holds its journal open without
+// sharing.
+TEST(Win32Files, AJournalIsActedOnOnlyWhenItChecksOutAndNoOneHoldsIt) {
+    ScratchDir dir;
+    const std::string path = dir.Path("kel.dat"), journal = JournalPath(path);
+    HostDisk disk;
+    cases::CheckJournalRules(
+        disk, path,
+        [](const std::string& name) {
+            HANDLE held = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+            EXPECT_TRUE(held != INVALID_HANDLE_VALUE);
+            return [held] { ::CloseHandle(held); };
+        },
+        [&] { return Fails([&] { win32::Win32Files().RecoverInterruptedRewrite(path); }); });
+
+    // A folder in the journal's place is nothing of ours: the start leaves it
+    // and the file alone, a save by rename goes through, a rewrite in place
+    // says why it cannot.
+    PutFile(path, kOld);
+    ASSERT_TRUE(::CreateDirectoryA(journal.c_str(), nullptr));
+    EXPECT_EQ(Fails([&] { win32::Win32Files().RecoverInterruptedRewrite(path); }), "");
+    RenameRefusingFiles refusing;
+    win32::Win32Files plain;
+    EXPECT_FALSE(SaveSurvives(refusing, path, kOld, "new\r\n", "is a folder"));
+    EXPECT_TRUE(SaveSurvives(plain, path, kOld, "new\r\n", nullptr));
+    EXPECT_NE(::GetFileAttributesA(journal.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+}
+
+// A recovery that cannot finish (a folder in the file's place) names the
+// journal as the good copy and keeps it.
 TEST(Win32Files, RecoveryThatFailsNamesTheGoodCopy) {
     ScratchDir dir;
     const std::string path = dir.Path("kel.dat");
     ASSERT_TRUE(::CreateDirectoryA(path.c_str(), nullptr));
-    PutFile(path + ".old", kOld);
+    PutFile(JournalPath(path), cases::Journal(kOld, "new\r\n"));
     const std::string report = Fails([&] { RenameRefusingFiles().RecoverInterruptedRewrite(path); });
-    EXPECT_NE(report.find(path + ".old"), std::string::npos) << report;
-    EXPECT_TRUE(Exists(path + ".old"));
+    EXPECT_NE(report.find(JournalPath(path)), std::string::npos) << report;
+    EXPECT_NE(report.find("may be damaged"), std::string::npos) << report;
+    EXPECT_TRUE(Exists(JournalPath(path)));
 }
 
 }  // namespace

@@ -28,24 +28,32 @@ void RemoveTree(const std::string& dir) {
     ::RemoveDirectoryA(dir.c_str());
 }
 
-// Dies once `dieAfter` bytes of the save have been written.
+// Dies in its `call`-th write once `bytes` of that write are written, or,
+// with `call` 0, when it closes the file it rewrote in place.
 class DyingFiles : public FaultyFiles {
 public:
-    DyingFiles(unsigned long dieAfter, bool refuse) : left_(dieAfter) { refusals = -refuse; }
+    DyingFiles(int call, unsigned long bytes, bool refuse) : call_(call), bytes_(bytes) {
+        refusals = -refuse;
+    }
 
 protected:
     BOOL WriteChunk(HANDLE file, const char* data, DWORD size, DWORD* written) override {
-        const DWORD now = size < left_ ? size : static_cast<DWORD>(left_);
+        if (++writes != call_) return Win32Files::WriteChunk(file, data, size, written);
         DWORD done = 0;
-        if (now > 0 && !::WriteFile(file, data, now, &done, nullptr)) return FALSE;
-        left_ -= done;
-        if (left_ == 0) ::TerminateProcess(::GetCurrentProcess(), 9);
-        *written = done;
-        return TRUE;
+        if (bytes_ > 0 && !::WriteFile(file, data, bytes_ < size ? bytes_ : size, &done, nullptr)) {
+            return FALSE;
+        }
+        ::TerminateProcess(::GetCurrentProcess(), 9);
+        return FALSE;
+    }
+    BOOL CloseWritten(HANDLE file) override {
+        if (call_ == 0) ::TerminateProcess(::GetCurrentProcess(), 9);
+        return Win32Files::CloseWritten(file);
     }
 
 private:
-    unsigned long left_;
+    int call_;
+    unsigned long bytes_;
 };
 
 }  // namespace
@@ -89,9 +97,9 @@ bool GetFile(const std::string& path, std::string* bytes) {
     return true;
 }
 
-int DieWhileSaving(const std::string& path, unsigned long dieAfter, unsigned long size,
+int DieWhileSaving(const std::string& path, int call, unsigned long bytes, unsigned long size,
                    bool refuse) {
-    DyingFiles files(dieAfter, refuse);
+    DyingFiles files(call, bytes, refuse);
     try {
         files.ReplaceAll(path, std::string(size, 'n'));
     } catch (...) {

@@ -44,8 +44,7 @@ protected:
     }
     BOOL MoveIntoPlace(const std::string& from, const std::string& to, DWORD flags) override {
         ++renames;
-        const bool aside = to.size() > 4 && to.compare(to.size() - 4, 4, ".old") == 0;
-        if (aside || refusals == 0) return Win32Files::MoveIntoPlace(from, to, flags);
+        if (refusals == 0) return Win32Files::MoveIntoPlace(from, to, flags);
         if (refusals > 0) --refusals;
         ::SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
@@ -59,9 +58,10 @@ protected:
 struct RenameRefusingFiles : FaultyFiles { RenameRefusingFiles() { refusals = -1; } };
 
 // Saves `size` bytes over `path` and ends the process without any clean-up
-// once `dieAfter` bytes have been written (renames refused when `refuse`).
-// Returns only if it did not die.
-int DieWhileSaving(const std::string& path, unsigned long dieAfter, unsigned long size,
+// in its `call`-th write once `bytes` of that write are written, or with
+// `call` 0 when it closes the file rewritten in place (renames refused when
+// `refuse`). Returns only if it did not die.
+int DieWhileSaving(const std::string& path, int call, unsigned long bytes, unsigned long size,
                    bool refuse);
 
 // The module's own path, for running it again as a child.

@@ -5,11 +5,12 @@
 // One mode of its own serves the save-fault tests, which need a process
 // that dies in the middle of a save:
 //
-//   kel_host_tests.exe --die-while-saving PATH BYTES SIZE [refuse]
+//   kel_host_tests.exe --die-while-saving PATH CALL BYTES SIZE [refuse]
 //
 // saves SIZE bytes over PATH through the real Win32Files and ends the
-// process at once (TerminateProcess, nothing cleaned up) once BYTES of them
-// have been written ("refuse": rewritten in place).
+// process at once (TerminateProcess, nothing cleaned up) in its CALL-th
+// write once BYTES of it are written, or with CALL 0 when it closes the file
+// it rewrote in place ("refuse": renames refused, so rewritten in place).
 #include <windows.h>
 
 #include <cstdlib>
@@ -61,9 +62,10 @@ void Skip::operator=(const Message& message) const {
 }  // namespace check
 
 int main(int argc, char** argv) {
-    if (argc >= 5 && std::strcmp(argv[1], "--die-while-saving") == 0) {
-        return kel::host::DieWhileSaving(argv[2], std::strtoul(argv[3], nullptr, 10),
-                                         std::strtoul(argv[4], nullptr, 10), argc > 5);
+    if (argc >= 6 && std::strcmp(argv[1], "--die-while-saving") == 0) {
+        return kel::host::DieWhileSaving(argv[2], std::atoi(argv[3]),
+                                         std::strtoul(argv[4], nullptr, 10),
+                                         std::strtoul(argv[5], nullptr, 10), argc > 6);
     }
     // No error boxes from the system (a missing drive, a failed load).
     ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);

@@ -166,7 +166,7 @@ TEST_F(DialogClose, FailedSaveSaysWhatTheFileHolds) {
     LoadDefaults();
     const std::pair<SaveOutcome, const char*> cases[] = {
         {SaveOutcome::OldFileUnchanged, "c:\\windows\\kel.dat はそのまま残っています"},
-        {SaveOutcome::OldFileAside, "c:\\windows\\kel.dat.old に残っていて"},
+        {SaveOutcome::OldFileAside, "c:\\windows\\kel.dat.kel-journal に残っていて"},
         {SaveOutcome::NewFileSaved, "には新しいテキストが入っています"},
     };
     for (const auto& [outcome, says] : cases) {

@@ -1,9 +1,15 @@
 // What we test: the Linux implementations behind the seam, on real files:
 // the shared profile and code page tables; failed saves (a refused rename, a
 // full disk, faked and real) leave the old bytes whole and no temporary file;
-// what counts as missing; recovery and the create-only write; the cue files.
+// a rewrite in place (a file mounted on its own) under faults or killed
+// anywhere, and the next start by the journal's rules, never touching the
+// user's own copies; what counts as missing; a settings link whose target is
+// gone; modes as an unprivileged user; the create-only write; the cue files.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mount.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,10 +23,12 @@
 #include <optional>
 
 #include "platform/errors.h"
+#include "platform/journal.h"
 #include "platform/linux/data_linux.h"
 #include "platform/linux/process_linux.h"
 #include "platform/text.h"
 #include "shared/codec_cases.h"
+#include "shared/journal_cases.h"
 #include "shared/profile_cases.h"
 
 namespace kel::posix {
@@ -69,18 +77,26 @@ std::optional<KelError> Thrown(const std::function<void()>& action) {
     return std::nullopt;
 }
 
-// Writes fail with `writeError`, the rename with `renameError`;
-// `duringWrite` runs before each write.
+// Writes (those numbered failFrom to failTo, when set) fail with
+// `writeError`, the rename with `renameError`, the close of a file rewritten
+// in place with `closeError`; `duringWrite` runs before each write.
 class FaultyFiles : public PosixFiles {
 public:
-    int writeError = 0, renameError = 0;
+    int writeError = 0, renameError = 0, closeError = 0, failFrom = 0, failTo = 0, written = 0;
     std::function<void()> duringWrite;
 
 protected:
     ssize_t WriteChunk(int fd, const char* data, std::size_t size) override {
         if (duringWrite) duringWrite();
-        errno = writeError;
-        return writeError ? -1 : PosixFiles::WriteChunk(fd, data, size);
+        ++written;
+        const bool fails = writeError && (failFrom == 0 || (written >= failFrom && written <= failTo));
+        errno = fails ? writeError : 0;
+        return fails ? -1 : PosixFiles::WriteChunk(fd, data, size);
+    }
+    bool CloseWritten(int fd) override {
+        const bool closed = PosixFiles::CloseWritten(fd);
+        errno = closeError;
+        return closed && closeError == 0;
     }
     int RenameIntoPlace(const std::string& from, const std::string& to) override {
         errno = renameError;
@@ -120,7 +136,6 @@ TEST(PosixFiles, AFailedSaveLeavesTheOldFileWholeAndNoTemporaryFile) {
         ErrorKind kind;
     } cases[] = {
         {"a refused rename", 0, EACCES, ErrorKind::AccessDenied},
-        {"a rename across file systems", 0, EXDEV, ErrorKind::Io},
         {"a write refused for a full disk", ENOSPC, 0, ErrorKind::DiskFull},
         {"a write refused for a full quota", EDQUOT, 0, ErrorKind::DiskFull},
     };
@@ -200,25 +215,218 @@ TEST(PosixFiles, OnlyAMissingFileOrFolderIsMissing) {
     EXPECT_TRUE(gone && gone->kind() == ErrorKind::PathNotFound);
 }
 
-TEST(PosixFiles, RecoveryPutsTheCompleteOldCopyBack) {
+struct PosixDisk {
+    void Put(const std::string& path, const std::string& bytes) { posix::Put(path, bytes); }
+    std::string Get(const std::string& path) { return posix::Get(path); }
+    bool Exists(const std::string& path) { return fs::exists(fs::symlink_status(path)); }
+};
+
+// Saves `size` bytes over `path` in a child process, the rename refused as
+// for a file mounted on its own (so rewritten in place), and ends that
+// process at once in its `call`-th write once `bytes` of it are written, or
+// with `call` 0 when it closes the rewritten file. Returns its exit status.
+int SaveAndDie(const std::string& path, int call, std::size_t bytes, std::size_t size) {
+    struct Dying : FaultyFiles {
+        int call = 0;
+        std::size_t bytes = 0;
+        ssize_t WriteChunk(int fd, const char* data, std::size_t n) override {
+            if (++written != call) return PosixFiles::WriteChunk(fd, data, n);
+            if (bytes > 0 && ::write(fd, data, std::min(n, bytes)) < 0) ::_exit(8);
+            ::_exit(9);
+        }
+        bool CloseWritten(int fd) override {
+            if (call == 0) ::_exit(9);
+            return PosixFiles::CloseWritten(fd);
+        }
+    };
+    const pid_t child = ::fork();
+    if (child == 0) {
+        Dying files;
+        files.renameError = EBUSY, files.call = call, files.bytes = bytes;
+        try {
+            files.ReplaceAll(path, std::string(size, 'n'));
+        } catch (...) {
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+}
+
+// The process killed anywhere in a rewrite in place (tests/shared).
+TEST(PosixFiles, ARewriteKilledAnywhereLeavesTheOldOrTheNewBytes) {
     Scratch dir;
     const std::string path = dir.Path("kel.dat");
-    Put(path, "half");
-    Put(path + ".old", "whole");
-    PosixFiles files;
-    files.RecoverInterruptedRewrite(path);
-    EXPECT_EQ(Get(path), "whole");
-    files.RecoverInterruptedRewrite(path);  // nothing left to recover
-    EXPECT_EQ(Get(path), "whole");
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"kel.dat"});
+    PosixDisk disk;
+    // Writes, the rename refused: 1 the temporary file, 2 the journal, 3 the file.
+    const std::pair<int, std::size_t> at[] = {{1, 10000}, {2, 16},     {3, 0},
+                                              {3, 10000}, {3, 20000}, {0, 0}};
+    cases::CheckDeaths(
+        disk, path,
+        [&](cases::Death death) {
+            const auto& [call, bytes] = at[static_cast<int>(death)];
+            return SaveAndDie(path, call, bytes, cases::kDeathNewSize);
+        },
+        [&](bool inPlace) {
+            FaultyFiles files;
+            files.renameError = inPlace ? EBUSY : 0;
+            const auto error = Thrown([&] { files.RecoverInterruptedRewrite(path); });
+            return error ? error->Report() : std::string();
+        });
+}
 
-    const std::string blocked = dir.Path("blocked");  // a folder with a file in it
+// Writes, the rename refused: 1 the temporary file, 2 the journal, 3 the new
+// bytes, 4 the old ones written back. The report says what the file holds, and
+// after the next start's recovery it holds that.
+TEST(PosixFiles, RewriteInPlaceFaultsSayWhatTheFileHolds) {
+    const std::string old = "old\r\n", fresh(3000, 'n');
+    const struct {
+        const char* what;
+        int failFrom, failTo, closeError;
+        std::optional<SaveOutcome> outcome;
+        const char* says;
+    } cases[] = {
+        {"in place", 0, 0, 0, std::nullopt, nullptr},
+        {"journal refused", 2, 2, 0, SaveOutcome::OldFileUnchanged, "disk full"},
+        {"new bytes refused, old written back", 3, 3, 0, SaveOutcome::OldFileUnchanged,
+         "the old text was written back"},
+        {"write-back refused too", 3, 4, 0, SaveOutcome::OldFileAside, "kel.dat.kel-journal"},
+        {"close failed after the flush", 0, 0, EIO, SaveOutcome::NewFileSaved,
+         "closing the file failed"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Scratch dir;
+        const std::string path = dir.Path("kel.dat");
+        Put(path, old);
+        FaultyFiles files;
+        files.renameError = EXDEV;
+        files.writeError = c.failFrom ? ENOSPC : 0;
+        files.failFrom = c.failFrom, files.failTo = c.failTo, files.closeError = c.closeError;
+        const auto error = Thrown([&] { files.ReplaceAll(path, fresh); });
+        EXPECT_EQ(error ? std::optional<SaveOutcome>(error->saveOutcome()) : std::nullopt, c.outcome);
+        if (error && c.says) {
+            EXPECT_NE(error->Report().find(c.says), std::string::npos) << error->Report();
+        }
+        EXPECT_EQ(fs::exists(JournalPath(path)), c.outcome == SaveOutcome::OldFileAside);
+        PosixFiles().RecoverInterruptedRewrite(path);
+        const bool holdsNew = !c.outcome || c.outcome == SaveOutcome::NewFileSaved;
+        EXPECT_EQ(Get(path), holdsNew ? fresh : old);
+        EXPECT_FALSE(fs::exists(JournalPath(path)));
+    }
+}
+
+// The journal's rules (tests/shared); a save holds a lock on its journal. A
+// folder in the journal's place is nothing of ours.
+TEST(PosixFiles, AJournalIsActedOnOnlyWhenItChecksOutAndNoOneHoldsIt) {
+    {
+        Scratch dir;
+        PosixDisk disk;
+        const std::string path = dir.Path("kel.dat");
+        cases::CheckJournalRules(
+            disk, path,
+            [](const std::string& name) {
+                const int held = ::open(name.c_str(), O_RDWR);
+                EXPECT_EQ(::flock(held, LOCK_EX), 0);
+                return [held] { ::close(held); };
+            },
+            [&] {
+                const auto error = Thrown([&] { PosixFiles().RecoverInterruptedRewrite(path); });
+                return error ? error->Report() : std::string();
+            });
+    }
+    Scratch dir;
+    const std::string path = dir.Path("kel.dat");
+    Put(path, "old\r\n");
+    ::mkdir(JournalPath(path).c_str(), 0700);
+    EXPECT_FALSE(Thrown([&] { PosixFiles().RecoverInterruptedRewrite(path); }));
+    FaultyFiles files;
+    files.renameError = EBUSY;
+    const auto error = Thrown([&] { files.ReplaceAll(path, "new\r\n"); });
+    EXPECT_TRUE(error && error->detail().find("is a folder") != std::string::npos);
+    EXPECT_EQ(Get(path), "old\r\n");
+    PosixFiles().ReplaceAll(path, "new\r\n");
+    EXPECT_EQ(Get(path), "new\r\n");
+    EXPECT_TRUE(fs::is_directory(JournalPath(path)));
+
+    // A recovery that cannot finish (a folder in the file's place) names the
+    // journal as the good copy and keeps it.
+    const std::string blocked = dir.Path("blocked");
     ::mkdir(blocked.c_str(), 0700);
     Put(blocked + "/x", "");
-    Put(blocked + ".old", "whole");
-    const auto error = Thrown([&] { files.RecoverInterruptedRewrite(blocked); });
-    EXPECT_TRUE(error && error->detail().find(blocked + ".old") != std::string::npos);
-    EXPECT_EQ(Get(blocked + ".old"), "whole");
+    Put(JournalPath(blocked), cases::Journal("old", "new"));
+    const auto failed = Thrown([&] { PosixFiles().RecoverInterruptedRewrite(blocked); });
+    EXPECT_TRUE(failed && failed->detail().find(JournalPath(blocked)) != std::string::npos);
+    EXPECT_EQ(Get(JournalPath(blocked)), cases::Journal("old", "new"));
+}
+
+// A settings link whose target is gone: written through where the target's
+// folder is there; otherwise one line on stderr and the link kept.
+TEST(PosixProfile, ALinkWhoseTargetIsGoneIsNeverReplaced) {
+    Scratch dir;
+    ::mkdir(dir.Path("kept").c_str(), 0700);
+    ::symlink("kept/real.ini", dir.Path("kel.ini").c_str());
+    ::symlink(dir.Path("gone/real.ini").c_str(), dir.Path("lost.ini").c_str());
+    PosixFiles files;
+    PosixProfile profile(files);
+    profile.WriteString(dir.Path("kel.ini"), "StartUp", "Frase_No", "7");
+    EXPECT_TRUE(fs::is_symlink(dir.Path("kel.ini")));
+    EXPECT_EQ(Get(dir.Path("kept/real.ini")), "[StartUp]\r\nFrase_No=7\r\n");
+    ::testing::internal::CaptureStderr();
+    profile.WriteString(dir.Path("lost.ini"), "StartUp", "Frase_No", "7");
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(fs::is_symlink(dir.Path("lost.ini")));
+    EXPECT_FALSE(fs::exists(dir.Path("gone")));
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find(dir.Path("gone/real.ini")), std::string::npos) << said;
+}
+
+// Modes mean nothing to root: run as root, the test runs itself again as
+// nobody. An unreadable settings file is an error, never the defaults, and is
+// not written over; an unreadable journal is reported and left with the file;
+// a journal in a folder where nothing may be removed is emptied, so that it
+// no longer checks out.
+TEST(PosixFilesAsAUser, ModesAreHonoured) {
+    if (::geteuid() == 0) {  // a copy nobody can run, wherever the build lies
+        Scratch copy;
+        const std::string self = copy.Path("kel_unit_tests");
+        fs::copy_file("/proc/self/exe", self);
+        ::chmod(copy.dir.c_str(), 0755);
+        const std::string command = "setpriv --reuid=nobody --regid=nogroup --clear-groups '" +
+                                    self + "' --gtest_filter=PosixFilesAsAUser.* >&2";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        return;
+    }
+    Scratch dir;
+    PosixFiles files;
+    PosixProfile profile(files);
+    const std::string ini = dir.Path("kel.ini");
+    Put(ini, "[View]\r\nSize=Large\r\n");
+    ::chmod(ini.c_str(), 0);
+    EXPECT_THROW(profile.GetString(ini, "View", "Size", "Small"), KelError);
+    EXPECT_THROW(profile.WriteStringOrThrow(ini, "StartUp", "Frase_No", "7"), KelError);
+    ::chmod(ini.c_str(), 0600);
+    EXPECT_EQ(Get(ini), "[View]\r\nSize=Large\r\n");
+
+    const std::string path = dir.Path("kel.dat"), journal = JournalPath(path);
+    Put(path, "torn");
+    Put(journal, cases::Journal("old\r\n", "new\r\n"));
+    ::chmod(journal.c_str(), 0);
+    const auto error = Thrown([&] { files.RecoverInterruptedRewrite(path); });
+    EXPECT_TRUE(error && error->kind() == ErrorKind::AccessDenied);
+    ::chmod(journal.c_str(), 0600);
+    EXPECT_EQ(Get(path), "torn");
+    EXPECT_EQ(Get(journal), cases::Journal("old\r\n", "new\r\n"));
+
+    Put(path, "new\r\n");
+    ::chmod(dir.dir.c_str(), 0500);
+    EXPECT_FALSE(Thrown([&] { files.RecoverInterruptedRewrite(path); }));
+    ::chmod(dir.dir.c_str(), 0700);
+    EXPECT_EQ(Get(path), "new\r\n");
+    EXPECT_EQ(Get(journal), "");
+    files.RecoverInterruptedRewrite(path);
+    EXPECT_FALSE(fs::exists(journal));
 }
 
 TEST(PosixFiles, CreateNewKeepsAFileThatAppearedMeanwhile) {

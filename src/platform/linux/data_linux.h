@@ -20,15 +20,15 @@ public:
     bool FileExists(const std::string& path) const override;
     std::string ReadAll(const std::string& path) const override;
     // Writes a temporary file beside `path`, flushes it and renames it over
-    // `path` (the target of a symbolic link, which stays a link); the mode of
-    // the old file is kept. On any failure the old file is as it was and the
-    // temporary file is gone.
+    // `path` (the target of a symbolic link, which stays a link, also one
+    // whose target is gone where its folder is there); the mode of the old
+    // file is kept. On any failure the old file is as it was and the
+    // temporary file is gone. A file that cannot be replaced by a rename
+    // (EBUSY, EXDEV: mounted on its own) is rewritten in place under a journal.
     void ReplaceAll(const std::string& path, const std::string& bytes) override;
 
-    // A "<path>.old" beside the file means a rewrite in place did not finish;
-    // it holds the complete old contents. Puts it back as `path` and removes
-    // it; does nothing when there is none. Throws KelError naming the file that
-    // holds the good copy when it cannot.
+    // The journal's rules (Files); a journal is locked (flock) by the save
+    // that writes it, and one that is locked is left alone.
     void RecoverInterruptedRewrite(const std::string& path) override;
     // Writes a new file at `path`, which was found missing. A file that appears
     // there meanwhile is kept as it is and nothing is written.
@@ -36,16 +36,27 @@ public:
 
 protected:
     // The calls a save depends on, virtual so that tests can make them fail
-    // as a full disk or a refused rename would; they return what the system
-    // call returns and leave errno set.
+    // as a full disk or a refused rename would, or end the process part-way;
+    // they return what the system call returns and leave errno set.
+    // CloseWritten closes a file that was rewritten in place.
     virtual ssize_t WriteChunk(int fd, const char* data, std::size_t size);
     virtual int RenameIntoPlace(const std::string& from, const std::string& to);
+    virtual bool CloseWritten(int fd);
 
 private:
     // Writes `bytes` to a new temporary file in the directory of `path` and
-    // flushes it; returns its name. Removes it and throws on failure.
+    // flushes it; returns its name. Removes it and throws on failure. With
+    // `keep`, the file stays open, locked, in *keep.
     std::string WriteTemporary(const std::string& path, const std::string& bytes, mode_t mode,
-                               bool keepMode, const std::string& operation);
+                               bool keepMode, const std::string& operation,
+                               int* keep = nullptr);
+    void WriteFd(int fd, const std::string& bytes, const std::string& operation);
+    void OverwriteFd(int fd, const std::string& bytes, const std::string& operation);
+    bool ReplaceByRename(const std::string& target, const std::string& bytes,
+                         const std::string& operation);
+    void RewriteInPlace(const std::string& target, const std::string& bytes,
+                        const std::string& operation);
+    static int RemoveJournal(int journal, const std::string& name);
 };
 
 // GetPrivateProfileStringA and WritePrivateProfileStringA over a file in

@@ -28,13 +28,16 @@ protected:
     virtual BOOL CloseWritten(HANDLE file);
 
 private:
-    void KeepExisting(const std::string& path, const std::string& operation) const;
-    void WriteBytes(HANDLE file, const std::string& bytes, const std::string& operation);
+    void WriteBytes(HANDLE file, const char* bytes, std::size_t size,
+                    const std::string& operation);
     void WriteNewFile(const std::string& path, const std::string& bytes,
                       const std::string& operation);
     bool MoveRetrying(const std::string& from, const std::string& to, DWORD flags,
                       DWORD* code);
-    void DropAsideCopy(const std::string& path, const std::string& operation);
+    bool ReplaceByRename(const std::string& path, const std::string& bytes,
+                         const std::string& operation);
+    static DWORD RemoveJournal(HANDLE journal, const std::string& name);
+    void OverwriteOpen(HANDLE file, const std::string& bytes, const std::string& operation);
     void RewriteInPlace(const std::string& path, const std::string& bytes,
                         const std::string& operation);
 };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/errors.h"
+#include "platform/journal.h"
 #include "platform/win32/data_win32.h"
 #include "platform/win32/handles.h"  // SystemErrorText
 
@@ -68,12 +69,10 @@ private:
 // Only these two answers mean that nothing lies at the path.
 bool IsMissing(DWORD code) { return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND; }
 
-// Whether anything (file or folder) lies at the path; other failures throw.
-bool Present(const std::string& path, const std::string& operation) {
-    if (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-    const DWORD code = ::GetLastError();
-    if (IsMissing(code)) return false;
-    Fail(operation, code);
+// A folder lies at the path.
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 // The rest of an open file, from where it stands.
@@ -145,13 +144,14 @@ BOOL Win32Files::MoveIntoPlace(const std::string& from, const std::string& to, D
 
 BOOL Win32Files::CloseWritten(HANDLE file) { return ::CloseHandle(file); }
 
-void Win32Files::WriteBytes(HANDLE file, const std::string& bytes, const std::string& operation) {
+void Win32Files::WriteBytes(HANDLE file, const char* bytes, std::size_t size,
+                            const std::string& operation) {
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const std::size_t left = bytes.size() - done;
+    while (done < size) {
+        const std::size_t left = size - done;
         const DWORD chunk = left > 0x10000000u ? 0x10000000u : static_cast<DWORD>(left);
         DWORD written = 0;
-        if (!WriteChunk(file, bytes.data() + done, chunk, &written)) {
+        if (!WriteChunk(file, bytes + done, chunk, &written)) {
             Fail(operation, ::GetLastError());
         }
         if (written == 0) Fail(operation, ERROR_WRITE_FAULT);
@@ -167,7 +167,7 @@ void Win32Files::WriteNewFile(const std::string& path, const std::string& bytes,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.ok()) Fail(operation + " (through " + path + ")", ::GetLastError());
     try {
-        WriteBytes(file.get(), bytes, operation);
+        WriteBytes(file.get(), bytes.data(), bytes.size(), operation);
         if (!::FlushFileBuffers(file.get())) Fail(operation, ::GetLastError());
         if (!file.Close()) Fail(operation, ::GetLastError());
     } catch (...) {
@@ -191,26 +191,88 @@ bool Win32Files::MoveRetrying(const std::string& from, const std::string& to, DW
     }
 }
 
-// Once the file holds the new bytes whole, a "<path>.old" beside it (left by
-// a rewrite that failed earlier) is out of date: the next start would put
-// the old text back over the new one.
-void Win32Files::DropAsideCopy(const std::string& path, const std::string& operation) {
-    const std::string aside = path + ".old";
-    if (::DeleteFileA(aside.c_str())) return;
-    const DWORD code = ::GetLastError();
-    if (IsMissing(code)) return;
-    throw KelError(KindOf(code), operation,
-                   "the new text is saved, but " + aside +
-                       " (the text before it) cannot be removed; remove it by hand, or the "
-                       "next start puts that old text back",
-                   SystemErrorText(code))
-        .WithSaveOutcome(SaveOutcome::NewFileSaved);
+// The bytes into place by the safe replace: a complete, flushed "<path>.new"
+// renamed over the file, which keeps its hidden and system marks. Returns
+// false, having removed "<path>.new", when renames into the folder are
+// refused; throws on any other failure, the file as it was.
+bool Win32Files::ReplaceByRename(const std::string& path, const std::string& bytes,
+                                 const std::string& operation) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const std::string temp = path + ".new";
+    WriteNewFile(temp, bytes, operation);
+    DWORD code = 0;
+    if (MoveRetrying(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, &code)) {
+        KeepMarks(path, attributes);
+        return true;
+    }
+    // The rewrite in place needs room for the file and its journal, not for
+    // a third copy.
+    ::DeleteFileA(temp.c_str());
+    if (code != ERROR_ACCESS_DENIED) Fail(operation, code);
+    return false;
+}
+
+// The one place a journal is removed. It is emptied first through the handle
+// that holds it, so that one that then cannot be deleted no longer checks out
+// and is never acted on; then closed and deleted. Returns 0, or why a journal
+// that may still check out is left.
+DWORD Win32Files::RemoveJournal(HANDLE journal, const std::string& name) {
+    LARGE_INTEGER zero{};
+    const bool emptied =
+        ::SetFilePointerEx(journal, zero, nullptr, FILE_BEGIN) && ::SetEndOfFile(journal);
+    ::CloseHandle(journal);
+    if (::DeleteFileA(name.c_str()) || emptied) return 0;
+    return ::GetLastError();
+}
+
+// A journal that no one holds is looked at; one that a save holds open (a
+// sharing violation) is left to it, and so is a folder of that name, which is
+// nothing of ours.
+void Win32Files::RecoverInterruptedRewrite(const std::string& path) {
+    const std::string name = JournalPath(path);
+    const std::string operation = "finishing a save of " + path + " cut short, by " + name;
+    File journal(::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!journal.ok()) {
+        const DWORD code = ::GetLastError();
+        if (IsMissing(code) || code == ERROR_SHARING_VIOLATION || IsFolder(name)) return;
+        Fail(operation + "; nothing was changed", code);
+    }
+    const std::string record = ReadOpen(journal.get(), operation);
+    const bool present = FileExists(path);
+    const std::string now = present ? ReadAll(path) : std::string();
+    std::string old;
+    const JournalVerdict verdict = JudgeJournal(record, present ? &now : nullptr, &old);
+    if (verdict == JournalVerdict::PutBack) {
+        try {
+            if (!ReplaceByRename(path, old, operation)) {
+                File file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+                if (!file.ok()) Fail(operation, ::GetLastError());
+                OverwriteOpen(file.get(), old, operation);
+                if (!CloseWritten(file.release())) Fail(operation, ::GetLastError());
+            }
+        } catch (KelError& error) {
+            error.WithDetail(path + " may be damaged; its contents before that save are whole in " +
+                             name + ", which every start tries again to put back");
+            throw;
+        }
+    }
+    const DWORD code = RemoveJournal(journal.release(), name);
+    if (code != 0) {
+        throw KelError(KindOf(code), operation,
+                       path + (verdict == JournalVerdict::Broken ? " is untouched, but "
+                                                                 : " is whole, but ") +
+                           name + " cannot be removed; delete it",
+                       SystemErrorText(code));
+    }
 }
 
 // The new bytes go to "<path>.new" first; only a complete, flushed copy
 // replaces the file, so a full disk, a refused write or a process that dies
 // part-way leaves the old file as it was. A "<path>.new" left behind by an
-// interrupted save is never read and is overwritten by the next save.
+// interrupted save is never read and is overwritten by the next save. A
+// journal left by an earlier save is dealt with first.
 void Win32Files::ReplaceAll(const std::string& path, const std::string& bytes) {
     const std::string operation = "writing the file " + path;
     // Windows refuses to replace a read-only file (the save then fails with the
@@ -221,162 +283,92 @@ void Win32Files::ReplaceAll(const std::string& path, const std::string& bytes) {
         throw KelError(ErrorKind::AccessDenied, operation, "the file is read-only",
                        SystemErrorText(ERROR_ACCESS_DENIED));
     }
-    const std::string temp = path + ".new";
-    WriteNewFile(temp, bytes, operation);
-    DWORD code = 0;
-    if (MoveRetrying(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, &code)) {
-        KeepMarks(path, attributes);  // the new file keeps the hidden and system marks
-        DropAsideCopy(path, operation);
-        return;
-    }
-    // The rewrite in place needs room for the file and one copy of it, not
-    // for a third one.
-    ::DeleteFileA(temp.c_str());
+    RecoverInterruptedRewrite(path);
     // A standard user's writes to c:\windows are redirected to a per-user
     // store, and a rename into that folder may be refused there although the
     // file itself can be written. Then the file is rewritten where it lies.
-    if (code != ERROR_ACCESS_DENIED) Fail(operation, code);
-    RewriteInPlace(path, bytes, operation);
+    if (!ReplaceByRename(path, bytes, operation)) RewriteInPlace(path, bytes, operation);
+}
+
+// Writes `bytes` over the whole of the open file, cut to their length, flushed.
+void Win32Files::OverwriteOpen(HANDLE file, const std::string& bytes,
+                               const std::string& operation) {
+    LARGE_INTEGER zero{};
+    if (!::SetFilePointerEx(file, zero, nullptr, FILE_BEGIN)) Fail(operation, ::GetLastError());
+    WriteBytes(file, bytes.data(), bytes.size(), operation);
+    if (!::SetEndOfFile(file) || !::FlushFileBuffers(file)) Fail(operation, ::GetLastError());
 }
 
 // The rewrite of last resort. The file is held open without sharing for the
-// whole rewrite. Its old bytes are first kept whole in "<path>.old": written
-// under a temporary name, flushed, then renamed, so that a "<path>.old" that
-// exists is always complete and always means "a rewrite did not finish" (the
-// next start puts it back). Only once the new bytes are written and flushed
-// is it deleted. When the new bytes cannot be written (a full disk), the old
-// ones are written back over them; if even that fails, "<path>.old" stays
-// and the error says so. A "<path>.old" that is already there is the last
-// good copy (the file itself may be torn): it is kept, never overwritten.
+// whole rewrite. Its journal is created without sharing (a second save, or
+// another copy of the program, can neither open nor replace it), written
+// whole and flushed before the file is touched, and removed only once the new
+// bytes are flushed. When the new bytes cannot be written (a full disk), the
+// old ones are written back; if even that fails, the journal stays and the
+// next start puts them back.
 void Win32Files::RewriteInPlace(const std::string& path, const std::string& bytes,
                                 const std::string& operation) {
     File file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.ok()) Fail(operation, ::GetLastError());
-    const std::string aside = path + ".old";
-    const std::string keeping = operation + " (keeping the old bytes in " + aside + ")";
-    const bool asideKept = Present(aside, keeping);
-    std::string old;
-    if (!asideKept) {
-        old = ReadOpen(file.get(), keeping);
-        const std::string temp = aside + ".new";
-        WriteNewFile(temp, old, keeping);
-        DWORD code = 0;
-        if (!MoveRetrying(temp, aside, MOVEFILE_WRITE_THROUGH, &code)) {
-            ::DeleteFileA(temp.c_str());
-            Fail(keeping, code);
-        }
+    const std::string old = ReadOpen(file.get(), operation);
+    const std::string name = JournalPath(path);
+    File journal(::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!journal.ok()) {
+        const DWORD code = ::GetLastError();
+        throw KelError(KindOf(code), operation,
+                       "the file is unchanged; " + name +
+                           (IsFolder(name) ? " is a folder" : " cannot be made"),
+                       SystemErrorText(code));
     }
-
-    // Writes `content` over the whole file, cut to its length, flushed.
-    const auto overwrite = [&](const std::string& content) {
-        LARGE_INTEGER zero{};
-        if (!::SetFilePointerEx(file.get(), zero, nullptr, FILE_BEGIN)) {
-            Fail(operation, ::GetLastError());
-        }
-        WriteBytes(file.get(), content, operation);
-        if (!::SetEndOfFile(file.get()) || !::FlushFileBuffers(file.get())) {
-            Fail(operation, ::GetLastError());
-        }
-    };
+    const JournalHeader header = MakeJournalHeader(old, bytes);
     try {
-        overwrite(bytes);
-    } catch (const KelError& error) {
-        bool restored = false;
-        if (!asideKept) {
-            try {
-                overwrite(old);
-                restored = true;
-            } catch (const KelError&) {
-            }
+        WriteBytes(journal.get(), header.bytes, sizeof header.bytes, operation);
+        WriteBytes(journal.get(), old.data(), old.size(), operation);
+        if (!::FlushFileBuffers(journal.get())) Fail(operation, ::GetLastError());
+    } catch (const KelError&) {
+        RemoveJournal(journal.release(), name);  // the file is unchanged: it settles
+        throw;
+    }
+    try {
+        OverwriteOpen(file.get(), bytes, operation);
+    } catch (KelError& error) {
+        bool restored = true;
+        try {
+            OverwriteOpen(file.get(), old, operation);
+        } catch (const KelError&) {
+            restored = false;
         }
-        if (!restored) {
-            throw KelError(error.kind(), error.operation(),
-                           "the file is damaged; its old contents are kept whole in " + aside +
-                               ", which the next start puts back in its place",
-                           error.systemText())
+        if (restored) {
+            CloseWritten(file.release());
+            RemoveJournal(journal.release(), name);  // the file holds the old bytes: it settles
+            error.WithDetail("the old text was written back");
+        } else {
+            error.WithDetail("the file is damaged; its old contents are kept whole in " + name +
+                             ", which the next start puts back in its place")
                 .WithSaveOutcome(SaveOutcome::OldFileAside);
         }
-        CloseWritten(file.release());
-        ::DeleteFileA(aside.c_str());
         throw;
     }
     // The new bytes are flushed: whatever the close says, they are the file.
-    if (!CloseWritten(file.release())) {
-        const DWORD code = ::GetLastError();
-        ::DeleteFileA(aside.c_str());
+    const DWORD closed = CloseWritten(file.release()) ? 0 : ::GetLastError();
+    const DWORD removed = RemoveJournal(journal.release(), name);
+    const DWORD code = closed != 0 ? closed : removed;
+    if (code != 0) {
         throw KelError(KindOf(code), operation,
-                       "the new text was written and flushed, but closing the file failed",
+                       closed != 0 ? "the new text was written and flushed, but closing the file failed"
+                                   : "the new text is saved, but its journal cannot be removed; the "
+                                     "next start does",
                        SystemErrorText(code))
             .WithSaveOutcome(SaveOutcome::NewFileSaved);
     }
-    DropAsideCopy(path, operation);
-}
-
-// Puts "<path>.old" back by a rename, or, where renames into the folder are
-// refused, by copying its bytes over the file; only then is it removed. On
-// any failure it stays, and the report names it as the good copy.
-void Win32Files::RecoverInterruptedRewrite(const std::string& path) {
-    const std::string aside = path + ".old";
-    const std::string operation = "putting back the file " + path + " from " + aside;
-    const auto fail = [&](DWORD code) {
-        throw KelError(KindOf(code), operation,
-                       "a save was cut short: " + aside + " holds the complete sayings, " + path +
-                           " may be damaged. Nothing was written; copy " + aside + " over " +
-                           path + " and delete " + aside + ".",
-                       SystemErrorText(code));
-    };
-    const DWORD asideAttributes = ::GetFileAttributesA(aside.c_str());
-    if (asideAttributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD code = ::GetLastError();
-        if (IsMissing(code)) return;
-        fail(code);
-    }
-    if ((asideAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;  // not ours
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    DWORD code = 0;
-    if (MoveRetrying(aside, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, &code)) {
-        KeepMarks(path, attributes);
-        return;
-    }
-    if (code != ERROR_ACCESS_DENIED) fail(code);
-    std::string good;
-    {
-        File copy(::CreateFileA(aside.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!copy.ok()) fail(::GetLastError());
-        try {
-            good = ReadOpen(copy.get(), operation);
-        } catch (const KelError&) {
-            fail(::GetLastError());
-        }
-    }
-    File file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.ok()) fail(::GetLastError());
-    try {
-        WriteBytes(file.get(), good, operation);
-    } catch (const KelError&) {
-        fail(::GetLastError());
-    }
-    if (!::SetEndOfFile(file.get()) || !::FlushFileBuffers(file.get()) ||
-        !CloseWritten(file.release())) {
-        fail(::GetLastError());
-    }
-    if (!::DeleteFileA(aside.c_str())) fail(::GetLastError());
 }
 
 // The defaults: written whole under a temporary name, then renamed without
-// replacing anything. A file that appeared meanwhile is the user's and stays.
-// A file that appeared at the path meanwhile is someone's and is kept; a
-// folder (or anything else that is not a file) in its place is an error.
-void Win32Files::KeepExisting(const std::string& path, const std::string& operation) const {
-    if (!FileExists(path)) {
-        throw KelError(ErrorKind::AccessDenied, operation,
-                       "something that is not a file is in its place");
-    }
-}
-
+// replacing anything. A file that appeared at the path meanwhile is someone's
+// and is kept; a folder (or anything else that is not a file) in its place is
+// an error.
 void Win32Files::CreateNew(const std::string& path, const std::string& bytes) {
     const std::string operation = "writing the file " + path;
     const std::string temp = path + ".new";
@@ -384,30 +376,28 @@ void Win32Files::CreateNew(const std::string& path, const std::string& bytes) {
     DWORD code = 0;
     if (MoveRetrying(temp, path, MOVEFILE_WRITE_THROUGH, &code)) return;
     ::DeleteFileA(temp.c_str());
-    if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
-        KeepExisting(path, operation);
-        return;
-    }
-    if (code != ERROR_ACCESS_DENIED) Fail(operation, code);
-    // Renames into the folder refused: created in place, create-only.
-    File file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.ok()) {
-        code = ::GetLastError();
-        if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS) {
-            KeepExisting(path, operation);
+    if (code == ERROR_ACCESS_DENIED) {
+        // Renames into the folder refused: created in place, create-only.
+        File file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.ok()) {
+            try {
+                WriteBytes(file.get(), bytes.data(), bytes.size(), operation);
+                if (!::FlushFileBuffers(file.get())) Fail(operation, ::GetLastError());
+                if (!CloseWritten(file.release())) Fail(operation, ::GetLastError());
+            } catch (...) {
+                if (file.ok()) file.Close();
+                ::DeleteFileA(path.c_str());  // ours, and incomplete
+                throw;
+            }
             return;
         }
-        Fail(operation, code);
+        code = ::GetLastError();
     }
-    try {
-        WriteBytes(file.get(), bytes, operation);
-        if (!::FlushFileBuffers(file.get())) Fail(operation, ::GetLastError());
-        if (!CloseWritten(file.release())) Fail(operation, ::GetLastError());
-    } catch (...) {
-        if (file.ok()) file.Close();
-        ::DeleteFileA(path.c_str());  // ours, and incomplete
-        throw;
+    if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) Fail(operation, code);
+    if (!FileExists(path)) {
+        throw KelError(ErrorKind::AccessDenied, operation,
+                       "something that is not a file is in its place");
     }
 }
 

@@ -1,6 +1,7 @@
 #!/bin/bash
-# What we test: a torn kel.dat is put back from kel.dat.old by a saver start
-# and by a dialog start; UTF-8 (with and without the mark) and Shift-JIS files
+# What we test: the user's own kel.dat.old and kel.dat.bak beside a newer
+# kel.dat are untouched by a saver start and a dialog start; a kel.dat torn
+# by a save cut short is put back from its journal by either; UTF-8 (with and without the mark) and Shift-JIS files
 # keep their bytes through an unchanged save; a file with a NUL is not opened.
 . "$(dirname "$0")/../lib.sh"
 . "$(dirname "$0")/../dialog_lib.sh"
@@ -10,16 +11,56 @@ data_build_probe
 sjis_write "$KEL_INI" "${DLG_DEFAULT_SETTINGS[@]}"
 sjis_write "$E2E_WORK/good" "${DLG_DEFAULT_PHRASES[@]}"
 
-torn() { cp "$E2E_WORK/good" "$KEL_DAT.old"; head -c 30 "$KEL_DAT.old" >"$KEL_DAT"; }
+# The user's own older copies beside a newer kel.dat: a saver start and a
+# dialog start read, move and remove none of them.
+users_copies() {
+    sjis_write "$KEL_DAT" "${DLG_DEFAULT_PHRASES[@]}" "today's own saying"
+    sjis_write "$KEL_DAT.old" "${DLG_DEFAULT_PHRASES[@]}"
+    printf 'mine\r\n' >"$KEL_DAT.bak"
+    for f in "$KEL_DAT" "$KEL_DAT.old" "$KEL_DAT.bak"; do cp "$f" "$E2E_WORK/$(basename "$f").$1"; done
+}
+untouched() {
+    for f in "$KEL_DAT" "$KEL_DAT.old" "$KEL_DAT.bak"; do
+        expect_same_bytes "$1: $(basename "$f") untouched" "$f" "$E2E_WORK/$(basename "$f").$1"
+    done
+}
+ended_cleanly() {
+    kel_wait_exit "$1" 20 || e2e_fail "$1: did not end"
+    e2e_expect_eq "$1: exit status" "$(kel_exit_code "$1")" 0
+}
+users_copies saver; x_move 512 150; kel_start saver /s
+e2e_expect_eq "saver: runs" "$(data_outcome saver 30)" runs
+untouched saver; x_click 1; ended_cleanly saver; untouched saver
+users_copies dialog; x_move 5 5; dlg_open dialog; untouched dialog; dlg_close dialog
+ended_cleanly dialog; untouched dialog
+
+# A save in place cut short: kel.dat torn, its journal whole. A start puts
+# the old text back and removes the journal, leaving the user's copies be.
+torn() {
+    users_copies "$1"; cp "$E2E_WORK/good" "$E2E_WORK/new"; printf 'more\r\n' >>"$E2E_WORK/new"
+    data_write_journal "$E2E_WORK/good" "$E2E_WORK/new" "$KEL_DAT.kel-journal"
+    head -c 30 "$E2E_WORK/good" >"$KEL_DAT"; cp "$KEL_DAT" "$E2E_WORK/kel.dat.$1"
+}
 put_back() {
     expect_same_bytes "$1: kel.dat put back" "$KEL_DAT" "$E2E_WORK/good"
-    expect_absent "$1: kel.dat.old removed" "$KEL_DAT.old"
+    expect_absent "$1: the journal removed" "$KEL_DAT.kel-journal"
+    expect_same_bytes "$1: kel.dat.old untouched" "$KEL_DAT.old" "$E2E_WORK/kel.dat.old.$1"
 }
-torn; x_move 512 150; kel_start saver /s
-e2e_expect_eq "saver: runs" "$(data_outcome saver 30)" runs
-put_back saver; x_click 1
-kel_wait_exit saver 20 || e2e_fail "saver: a click did not end it"
-torn; x_move 5 5; dlg_open dialog; put_back dialog; dlg_close dialog
+torn torn-saver; x_move 512 150; kel_start torn-saver /s
+e2e_expect_eq "torn-saver: runs" "$(data_outcome torn-saver 30)" runs
+put_back torn-saver; x_click 1; ended_cleanly torn-saver
+torn torn-dialog; x_move 5 5; dlg_open torn-dialog; put_back torn-dialog; dlg_close torn-dialog
+ended_cleanly torn-dialog
+# A journal that cannot be put back (a folder where kel.dat was): the report
+# names the journal as the good copy, which stays.
+torn unreachable; rm -f "$KEL_DAT"; mkdir -p "$KEL_DAT/x"; cp "$KEL_DAT.kel-journal" "$E2E_WORK/journal"
+kel_start unreachable /s
+e2e_expect_eq "unreachable: the program reports" "$(data_outcome unreachable 30)" reports
+x_screenshot unreachable >/dev/null
+data_report_has unreachable 'may be damaged' 'c:\windows\kel.dat.kel-journal'
+data_close_report unreachable
+expect_same_bytes "unreachable: the journal kept" "$KEL_DAT.kel-journal" "$E2E_WORK/journal"
+rm -rf "$KEL_DAT" "$KEL_DAT.kel-journal"; cp "$E2E_WORK/good" "$KEL_DAT"
 
 unchanged_save() {
     cp "$KEL_DAT" "$E2E_WORK/$1"; dlg_open "$1"; dlg_click Command1 50 50
