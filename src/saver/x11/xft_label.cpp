@@ -99,6 +99,12 @@ unsigned long ReadFace(FT_Stream stream, unsigned long offset, unsigned char* bu
     return done;
 }
 
+// A face file's stream and its blocks, freed with the face.
+struct FaceFile {
+    FT_StreamRec stream{};
+    FaceBlocks blocks;
+};
+
 FT_Face OpenFaceStreamed(const char* file, int index) {
     static FT_Library library = nullptr;
     if (library == nullptr && FT_Init_FreeType(&library) != 0) return nullptr;
@@ -108,11 +114,11 @@ FT_Face OpenFaceStreamed(const char* file, int index) {
         if (fd >= 0) close(fd);
         return nullptr;
     }
-    auto* stream = new FT_StreamRec{};
-    auto* blocks = new FaceBlocks{};
-    blocks->fd = fd;
+    auto* opened = new FaceFile{};
+    opened->blocks.fd = fd;
+    FT_StreamRec* stream = &opened->stream;
     stream->descriptor.value = fd;
-    stream->pathname.pointer = blocks;
+    stream->pathname.pointer = &opened->blocks;
     stream->size = static_cast<unsigned long>(info.st_size);
     stream->read = ReadFace;
     FT_Open_Args args{};
@@ -121,32 +127,59 @@ FT_Face OpenFaceStreamed(const char* file, int index) {
     FT_Face face = nullptr;
     if (FT_Open_Face(library, &args, index, &face) != 0) {
         close(fd);
-        delete blocks;
-        delete stream;
+        delete opened;
         return nullptr;
     }
     return face;
 }
 
-// Xft opens a pattern's face from its FC_FILE; with an FC_FT_FACE instead it
-// uses that face. Where the face cannot be opened so, Xft's own way stays.
-void UseStreamedFace(FcPattern* pattern) {
+void CloseFaceStreamed(FT_Face face) {
+    FT_Stream stream = face->stream;
+    FT_Done_Face(face);
+    // The stream is the first member of its FaceFile.
+    auto* opened = reinterpret_cast<FaceFile*>(stream);
+    close(opened->blocks.fd);
+    delete opened;
+}
+
+// The chosen face at `pixels`, in an XftFont with a face of its own. Xft sets
+// a face's size only when its own record for that font says it differs, so
+// fonts sharing one face would draw at whichever size was set last: one face
+// per font keeps every size to its font. nullptr when Xft cannot open it.
+XftFont* OpenSized(Display* display, const FcPattern* matched, double pixels, double dpi) {
+    FcPattern* sized = FcPatternDuplicate(matched);
+    if (sized == nullptr) return nullptr;
+    FcPatternDel(sized, FC_PIXEL_SIZE);
+    FcPatternDel(sized, FC_SIZE);
+    FcPatternAddDouble(sized, FC_PIXEL_SIZE, pixels);
+    FcPatternAddDouble(sized, FC_SIZE, pixels * 72.0 / dpi);
+    FT_Face face = nullptr;
     FcChar8* file = nullptr;
     int index = 0;
-    if (FcPatternGetString(pattern, FC_FILE, 0, &file) != FcResultMatch) return;
-    FcPatternGetInteger(pattern, FC_INDEX, 0, &index);
-    static std::string openedFile;
-    static int openedIndex = -1;
-    static FT_Face face = nullptr;
-    if (face == nullptr || openedFile != reinterpret_cast<const char*>(file) || openedIndex != index) {
-        FT_Face opened = OpenFaceStreamed(reinterpret_cast<const char*>(file), index);
-        if (opened == nullptr) return;
-        face = opened;  // an earlier face stays: fonts of it may still be open
-        openedFile = reinterpret_cast<const char*>(file);
-        openedIndex = index;
+    if (FcPatternGetString(sized, FC_FILE, 0, &file) == FcResultMatch) {
+        FcPatternGetInteger(sized, FC_INDEX, 0, &index);
+        face = OpenFaceStreamed(reinterpret_cast<const char*>(file), index);
     }
-    FcPatternDel(pattern, FC_FILE);
-    FcPatternAddFTFace(pattern, FC_FT_FACE, face);
+    FcPatternDel(sized, FC_FT_FACE);
+    if (face != nullptr) {
+        FcPatternDel(sized, FC_FILE);
+        FcPatternAddFTFace(sized, FC_FT_FACE, face);
+    }
+    XftFont* font = XftFontOpenPattern(display, sized);  // owns `sized` when it succeeds
+    if (font == nullptr) {
+        FcPatternDestroy(sized);
+        if (face != nullptr) CloseFaceStreamed(face);
+    }
+    return font;
+}
+
+// Closes a font of OpenSized and the face it alone used (no closed font is
+// kept for reuse, so the font is gone with the close).
+void CloseSized(Display* display, XftFont* font) {
+    FT_Face face = nullptr;
+    const bool own = FcPatternGetFTFace(font->pattern, FC_FT_FACE, 0, &face) == FcResultMatch;
+    XftFontClose(display, font);
+    if (own && face != nullptr) CloseFaceStreamed(face);
 }
 
 const FcChar16* Chars16(const std::u16string& text) {
@@ -255,7 +288,6 @@ XftLabel::XftLabel(Display* display, int screen, double dpi,
         FcResult result = FcResultNoMatch;
         matched_ = XftFontMatch(display_, screen_, wanted, &result);
         FcPatternDestroy(wanted);
-        if (matched_ != nullptr) UseStreamedFace(matched_);
     }
     if (matched_ == nullptr) {
         throw KelError(ErrorKind::ResourceMissing, "finding a font for the sayings",
@@ -265,9 +297,9 @@ XftLabel::XftLabel(Display* display, int screen, double dpi,
 }
 
 XftLabel::~XftLabel() {
-    if (font_ != nullptr) XftFontClose(display_, font_);
-    if (kept_ != nullptr) XftFontClose(display_, kept_);
-    if (measureSize_ != nullptr) FT_Done_Size(measureSize_);
+    if (font_ != nullptr) CloseSized(display_, font_);
+    if (kept_ != nullptr) CloseSized(display_, kept_);
+    if (measureFace_ != nullptr) CloseFaceStreamed(measureFace_);
     if (matched_ != nullptr) FcPatternDestroy(matched_);
 }
 
@@ -310,34 +342,25 @@ XftFont* XftLabel::Font() const {
         keptHeight_ = fontHeight_;
         fontHeight_ = pixelHeight_;
         if (!keptShown_ && kept_ != nullptr) {
-            XftFontClose(display_, kept_);
+            CloseSized(display_, kept_);
             kept_ = nullptr;
         }
         fontStale_ = false;
         return font_;
     }
     const double pixels = pixelHeight_;
-    FcPattern* sized = FcPatternDuplicate(matched_);
-    XftFont* font = nullptr;
-    if (sized != nullptr) {
-        FcPatternDel(sized, FC_PIXEL_SIZE);
-        FcPatternDel(sized, FC_SIZE);
-        FcPatternAddDouble(sized, FC_PIXEL_SIZE, pixels);
-        FcPatternAddDouble(sized, FC_SIZE, pixels * 72.0 / dpi_);
-        font = XftFontOpenPattern(display_, sized);  // owns `sized` when it succeeds
-        if (font == nullptr) FcPatternDestroy(sized);
-    }
+    XftFont* font = OpenSized(display_, matched_, pixels, dpi_);
     if (font == nullptr) {
         throw KelError(ErrorKind::InvalidValue, "opening a font",
                        "size " + PointsText(static_cast<float>(pixels * 72.0 / dpi_)) + " points");
     }
     if (font_ != nullptr && fontShown_) {
-        if (kept_ != nullptr) XftFontClose(display_, kept_);
+        if (kept_ != nullptr) CloseSized(display_, kept_);
         kept_ = font_;
         keptHeight_ = fontHeight_;
         keptShown_ = true;
     } else if (font_ != nullptr) {
-        XftFontClose(display_, font_);
+        CloseSized(display_, font_);
     }
     font_ = font;
     fontHeight_ = pixelHeight_;
@@ -347,22 +370,26 @@ XftFont* XftLabel::Font() const {
 }
 
 // Where the advances need no outline, the width at a size is read without
-// opening a font there: on a size of the label's own on the shared face, put
-// back as Xft left it, so the fit loop opens one font per saying, not one
-// per step. -1 where that cannot be done (another face, hinting that moves
-// advances, fixed sizes).
+// opening a font there: on a face of the label's own that Xft never sees, so
+// the fit loop opens one font per saying, not one per step. -1 where that
+// cannot be done (hinting that moves advances, fixed sizes).
 int XftLabel::UnopenedWidth() const {
-    FT_Face face = nullptr;
     FcCharSet* charset = nullptr;
-    if (FcPatternGetFTFace(matched_, FC_FT_FACE, 0, &face) != FcResultMatch ||
-        FcPatternGetCharSet(matched_, FC_CHARSET, 0, &charset) != FcResultMatch) {
+    FcChar8* file = nullptr;
+    int index = 0;
+    if (measureFace_ == nullptr && !measureFaceTried_) {
+        measureFaceTried_ = true;
+        if (FcPatternGetString(matched_, FC_FILE, 0, &file) == FcResultMatch) {
+            FcPatternGetInteger(matched_, FC_INDEX, 0, &index);
+            measureFace_ = OpenFaceStreamed(reinterpret_cast<const char*>(file), index);
+        }
+    }
+    FT_Face face = measureFace_;
+    if (face == nullptr || FcPatternGetCharSet(matched_, FC_CHARSET, 0, &charset) != FcResultMatch) {
         return -1;
     }
     const FT_Int32 flags = AdvanceLoadFlags(matched_);
     if (flags == 0 || !KeepsDesignAdvance(face, flags) || face->num_fixed_sizes != 0) return -1;
-    if (measureSize_ == nullptr && FT_New_Size(face, &measureSize_) != 0) return -1;
-    FT_Size xftSize = face->size;
-    FT_Activate_Size(measureSize_);
     int advance = -1;
     // Sized as Xft sizes its fonts: the pixel size in both directions.
     const FT_F26Dot6 size = static_cast<FT_F26Dot6>(pixelHeight_) * 64;
@@ -371,7 +398,6 @@ int XftLabel::UnopenedWidth() const {
             return FcCharSetHasChar(charset, unit) ? FcFreeTypeCharIndex(face, unit) : 0;
         });
     }
-    FT_Activate_Size(xftSize);
     return advance;
 }
 

@@ -78,7 +78,8 @@ private:
     mutable int keptHeight_ = 0;
     mutable bool keptShown_ = false;
     int pixelHeight_ = 0;
-    mutable FT_Size measureSize_ = nullptr;  // on the shared face, for UnopenedWidth
+    mutable FT_Face measureFace_ = nullptr;  // for UnopenedWidth alone, opened when first needed
+    mutable bool measureFaceTried_ = false;
     std::u16string caption_;
     mutable int widthPixels_ = -1;  // measured when first asked for
     float left_ = 0, top_ = 0;
