@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "platform/errors.h"
-#include "startup/linux/options.h"
+#include "saver/x11/options.h"
 
 TEST(Options, EveryChoiceOfTheSettingsPageSetsItsSetting) {
     std::ifstream file(KEL_SOURCE_DIR "/src/saver/x11/kel.xml");

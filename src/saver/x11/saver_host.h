@@ -4,7 +4,7 @@
 // (XScreenSaver's, or any given by id), where input is not ours.
 #pragma once
 
-#include "startup/linux/options.h"
+#include "saver/x11/options.h"
 
 namespace kel::x11 {
 

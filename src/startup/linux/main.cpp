@@ -15,7 +15,7 @@
 
 #include "saver/x11/linux_seam.h"
 #include "saver/x11/saver_host.h"
-#include "startup/linux/options.h"
+#include "saver/x11/options.h"
 
 namespace {
 

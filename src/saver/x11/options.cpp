@@ -1,4 +1,4 @@
-#include "startup/linux/options.h"
+#include "saver/x11/options.h"
 
 #include <cstdlib>
 #include <strings.h>
