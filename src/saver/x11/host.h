@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 #include "saver/form1.h"
 #include "saver/x11/linux_seam.h"
@@ -30,6 +31,9 @@ PixelRect Intersect(const PixelRect& a, const PixelRect& b);
 PixelRect Union(const PixelRect& a, const PixelRect& b);
 // One 8-bit channel into the bits of a TrueColor mask.
 unsigned long Channel(unsigned value, unsigned long mask);
+// True while a screen locker says the screen is blanked or locked (the
+// XScreenSaver daemon's _SCREENSAVER_STATUS on the root window).
+bool ScreenLocked(Display* display);
 
 // ------------------------------------------------------------ signals, X errors
 
@@ -46,6 +50,10 @@ extern int lastXError;
 void HandleXErrors(void (*onLostDisplay)());
 
 // ------------------------------------------------------------ the host
+
+// Where the saver draws: over every monitor (input ends it), in a window
+// of its own to try it in, or in someone else's window (the daemon's).
+enum class Mode { Cover, Window, Foreign };
 
 class SaverHost : public SaverWindow {
 public:
@@ -78,13 +86,25 @@ public:
 private:
     float TwipsPerPixel() const { return static_cast<float>(1440.0 / dpi_); }
     void OpenWindow(const Options& options);
+    void OpenCover(Window root);
+    void OpenOwnWindow(Window root, const std::string& geometry);
+    void WatchRawKeys();
     void MakeBackBuffer();
+    // The sizes changed: the screens as the server has them now (Cover), or
+    // the window's new size; the current card or saying laid out again.
+    void ScreensChanged();
+    void Resized(int width, int height);
+    void LayOutAgain();
+    // One-shot in someone else's window: the saying was shown and written;
+    // the blank window stays until its owner ends the saver.
+    [[noreturn]] void HoldUntilClosed();
+    void OnKey(XKeyEvent& key);
+    void OnGeneric(XEvent& event);
     void Invalidate(const PixelRect& pixels) { dirty_ = Union(dirty_, Intersect(pixels, whole_)); }
     void Paint();
     void Dispatch(XEvent& event);
     void OnMotion(int rootX, int rootY);
     void LetGreetingFinish();
-    void TryGrab();
     // Waits until the deadline for the signal pipe, and for X events too
     // when `withEvents`; true when something is there to read.
     bool WaitUntil(Clock::time_point deadline, bool withEvents);
@@ -92,7 +112,13 @@ private:
     Display* display_;
     int screenNumber_;
     double dpi_;
-    bool standalone_;
+    Mode mode_;
+    bool standalone_;  // mode_ == Mode::Cover
+    bool mono_;
+    Atom deleteWindow_ = None;  // WM_DELETE_WINDOW, for Mode::Window
+    Atom status_ = None;        // _SCREENSAVER_STATUS
+    int randrEvents_ = -1;      // XRandR's first event code, -1 without it
+    int xiOpcode_ = -1;         // XInput2's major opcode, -1 without it
     Window window_ = None;
     Visual* visual_ = nullptr;
     Colormap colormap_ = None;
@@ -117,8 +143,6 @@ private:
     Clock::time_point timerDue_;
     int pointerX_ = 0, pointerY_ = 0;
     unsigned pressedButtons_ = 0;  // pressed over the saver, not yet released
-    bool grabbed_ = false;
-    int grabTries_ = 0;
     bool unloading_ = false;
     bool queryUnloadRan_ = false;
     bool closedBySystem_ = false;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -22,7 +23,6 @@ namespace kel::x11 {
 // procedure does on Windows (the tick's guards must not swallow it).
 void SaverHost::PumpEvents() {
     if (SignalArrived()) CloseFromSystem();
-    if (standalone_ && !grabbed_) TryGrab();
     while (XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
@@ -108,6 +108,14 @@ int RunSaver(const Options& options) {
         runningHost->StopSpeaking();
     });
     CatchSignals();
+
+    for (const std::string& warning : options.warnings) std::fprintf(stderr, "kel: %s\n", warning.c_str());
+    // A locker holds the screen: it is not the saver's to cover.
+    if (options.standalone && ScreenLocked(display)) return 0;
+    if (!CoversJapanese(display, DefaultScreen(display))) {
+        std::fprintf(stderr, "kel: no font for Japanese: the sayings show as boxes; install "
+                             "fonts-ipafont-gothic or fonts-noto-cjk\n");
+    }
 
     runningHost = new SaverHost(display, options);  // lives until the process ends
     SaverHost* host = runningHost;

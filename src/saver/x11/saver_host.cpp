@@ -17,7 +17,9 @@ SaverHost::SaverHost(Display* display, const Options& options)
     : display_(display),
       screenNumber_(DefaultScreen(display)),
       dpi_(ScreenDpi(display)),
+      mode_(options.standalone ? Mode::Cover : options.window ? Mode::Window : Mode::Foreign),
       standalone_(options.standalone),
+      mono_(options.mono),
       label1_(display, DefaultScreen(display), ScreenDpi(display),
               [this](const PixelRect& r) { Invalidate({r.x + screen_.x, r.y + screen_.y, r.width, r.height}); }),
       label2_(display, DefaultScreen(display), ScreenDpi(display),
@@ -49,13 +51,29 @@ void SaverHost::QueryUnloadOnce() {
 }
 
 // The window's QueryUnload runs; the caller ends the process right after,
-// which takes the window (and the grabs) away with it.
+// which takes the window away with it. In someone else's window a one-shot
+// run that ends by itself holds the blank window instead: the daemon counts
+// a hack that ends on its own as crashed.
 void SaverHost::Unload() {
     if (unloading_) return;
     unloading_ = true;
     timerOn_ = false;
     QueryUnloadOnce();
+    if (mode_ == Mode::Foreign && !(closedBySystem_ || inInput_) && form_.OneShot == 1) {
+        HoldUntilClosed();
+    }
     LetGreetingFinish();
+}
+
+// Painted blank (the tick hid the saying), then only the window's events
+// and the signals are served: a signal, or the window's end, ends the run.
+void SaverHost::HoldUntilClosed() {
+    label1_.SetVisible(false);
+    label2_.SetVisible(false);
+    for (;;) {
+        PumpEvents();
+        WaitUntil(Clock::now() + std::chrono::hours(24), true);
+    }
 }
 
 // Speech runs on its own, and a one-shot run that ends by itself would end
@@ -68,9 +86,7 @@ void SaverHost::LetGreetingFinish() {
     speaker_.session().EndOfRun(
         byItself && form_.OneShot == 1, kGreetingFinishMs,
         [this] {
-            if (!standalone_) return;
-            XUngrabKeyboard(display_, CurrentTime);
-            XUngrabPointer(display_, CurrentTime);
+            if (mode_ == Mode::Foreign) return;
             XUnmapWindow(display_, window_);
             XFlush(display_);
         },

@@ -172,6 +172,22 @@ int OutlineAdvance(Display* display, XftFont* font, const std::u16string& text) 
 
 }  // namespace
 
+bool CoversJapanese(Display* display, int screen, const char* facePattern) {
+    FcPattern* wanted = FcNameParse(reinterpret_cast<const FcChar8*>(facePattern));
+    if (wanted == nullptr) return false;
+    FcResult result = FcResultNoMatch;
+    FcPattern* matched = XftFontMatch(display, screen, wanted, &result);
+    FcPatternDestroy(wanted);
+    if (matched == nullptr) return false;
+    FcCharSet* charset = nullptr;
+    bool covers = FcPatternGetCharSet(matched, FC_CHARSET, 0, &charset) == FcResultMatch;
+    for (const FcChar32 c : {0x3042u, 0x30A2u, 0x683Cu, 0x8A00u}) {  // あ ア 格 言
+        covers = covers && FcCharSetHasChar(charset, c);
+    }
+    FcPatternDestroy(matched);
+    return covers;
+}
+
 XftLabel::XftLabel(Display* display, int screen, double dpi,
                    std::function<void(const PixelRect&)> changed, const char* facePattern)
     : display_(display), screen_(screen), dpi_(dpi), changed_(std::move(changed)) {

@@ -23,6 +23,9 @@ struct PixelRect {
 // these is installed, else any face that covers Japanese.
 inline constexpr char kLabelFacePattern[] = "IPAGothic,Noto Sans CJK JP,sans:lang=ja";
 
+// Whether the face a label gets covers Japanese (kana and common kanji).
+bool CoversJapanese(Display* display, int screen, const char* facePattern = kLabelFacePattern);
+
 class XftLabel : public Label {
 public:
     // `dpi` of the screen; `changed` is called with the window pixels that
