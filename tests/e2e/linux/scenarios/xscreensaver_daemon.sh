@@ -30,7 +30,7 @@ as_nobody() {
     setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$H" DISPLAY="$DISPLAY" \
         XDG_CONFIG_HOME="$H/.config" PATH="$H/bin:/usr/bin:/bin" "$@"
 }
-as_nobody xscreensaver -no-splash >"$E2E_WORK/daemon.log" 2>&1 &
+as_nobody xscreensaver -no-splash -verbose >"$E2E_WORK/daemon.log" 2>&1 &
 DAEMON=$!
 LX_PIDS+=($DAEMON)
 # Whatever the daemon started goes with it, after it.
