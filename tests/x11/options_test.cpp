@@ -69,3 +69,11 @@ TEST(Options, WhereItDrawsAndWhatItSays) {
     EXPECT_TRUE(kel::x11::ParseOptions({"-mono"}, nullptr).mono);
     EXPECT_THROW(kel::x11::ParseOptions({"-delay"}, nullptr), kel::KelError);
 }
+
+TEST(Options, OneLockPerDisplay) {
+    using kel::x11::InstanceLockName;
+    EXPECT_EQ(InstanceLockName(":0.1"), InstanceLockName(":0"));
+    EXPECT_NE(InstanceLockName(":1"), InstanceLockName(":0"));
+    EXPECT_NE(InstanceLockName("remote:0"), InstanceLockName(":0"));
+    EXPECT_EQ(InstanceLockName("/tmp/launch-x/org.x:0").find('/'), std::string::npos);
+}

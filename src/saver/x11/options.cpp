@@ -131,6 +131,20 @@ Options ParseOptions(const std::vector<std::string>& args, const char* windowVar
     return options;
 }
 
+std::string InstanceLockName(const std::string& display) {
+    const char* variable = std::getenv("DISPLAY");
+    std::string name = !display.empty() ? display : variable != nullptr ? variable : "";
+    const std::size_t colon = name.rfind(':');
+    if (colon != std::string::npos) {
+        const std::size_t dot = name.find('.', colon);
+        if (dot != std::string::npos) name.erase(dot);
+    }
+    for (char& c : name) {
+        if (c == '/') c = '_';
+    }
+    return "kel-" + name + ".lock";
+}
+
 std::string OverridingProfile::GetString(const std::string& path, const std::string& section,
                                          const std::string& key,
                                          const std::string& defaultText) const {

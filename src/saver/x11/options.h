@@ -46,6 +46,11 @@ Options ParseOptions(const std::vector<std::string>& args, const char* windowVar
 
 extern const char kUsage[];
 
+// The name of the file a standalone saver locks: one per display (`display`,
+// else $DISPLAY; its screen number does not count), so that each display
+// has its saver, and one only.
+std::string InstanceLockName(const std::string& display);
+
 // The settings file read through `inner`, but with the command line's values
 // in place of the keys it overrides. Writes go to the file unchanged, so a
 // run with overrides never stores them.
