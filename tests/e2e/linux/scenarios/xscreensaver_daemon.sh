@@ -96,6 +96,9 @@ e2e_expect_eq "exit code of a kel started while locked" "$(lx_exit_code late)" 0
 [ -z "$(x_windows Form1)" ] || e2e_fail "a kel started while locked showed its window"
 e2e_pass_check "a kel started while locked ended at once without covering the screen"
 
+# The daemon notes its hacks' ends as it reaps them.
+sleep 2
+grep -Ei 'kel|child|hack' "$E2E_WORK/daemon.log" | sed 's/^/    daemon: /'
 if grep -Eiq 'abnormal|crash' "$E2E_WORK/daemon.log"; then
     grep -Ei 'abnormal|crash' "$E2E_WORK/daemon.log" | head -5
     e2e_fail "the daemon logged a hack ending abnormally"
