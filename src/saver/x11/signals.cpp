@@ -33,7 +33,7 @@ extern "C" void OnSignal(int) {
 }
 
 // Requests on a window that went away under us (the daemon's window at the
-// end, a grab refused) are not the saver's failures: they are noted and the
+// end, a focus refused) are not the saver's failures: they are noted and the
 // saver goes on. Xlib's default would end the program with its own message.
 int OnXError(Display*, XErrorEvent* error) {
     lastXError = error->error_code;
