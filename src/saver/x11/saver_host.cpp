@@ -99,6 +99,7 @@ void SaverHost::LetGreetingFinish() {
 
 void SaverHost::CloseFromSystem() {
     closedBySystem_ = true;
+    if (unloading_) speaker_.Stop();  // held after a one-shot: the voice ends too
     Unload();
     seam_.process.EndProgram();
 }

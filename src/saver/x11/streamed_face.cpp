@@ -70,7 +70,7 @@ unsigned long ReadFace(FT_Stream stream, unsigned long offset, unsigned char* bu
     return done;
 }
 
-// A face file's stream and its blocks, freed with the face.
+// A face file's stream and its blocks; the face lives as long as the program.
 struct FaceFile {
     FT_StreamRec stream{};
     FaceBlocks blocks;
@@ -104,15 +104,6 @@ FT_Face OpenFaceStreamed(const char* file, int index) {
         return nullptr;
     }
     return face;
-}
-
-void CloseFaceStreamed(FT_Face face) {
-    FT_Stream stream = face->stream;
-    FT_Done_Face(face);
-    // The stream is the first member of its FaceFile.
-    auto* opened = reinterpret_cast<FaceFile*>(stream);
-    close(opened->blocks.fd);
-    delete opened;
 }
 
 }  // namespace kel::x11

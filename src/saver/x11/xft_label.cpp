@@ -2,6 +2,7 @@
 
 #include <fontconfig/fcfreetype.h>
 #include <freetype/ftadvanc.h>
+#include <freetype/ftsizes.h>
 
 #include <algorithm>
 #include <cmath>
@@ -37,44 +38,70 @@ void KeepNoClosedFonts(Display* display) {
     if (!XftDefaultSet(display, defaults)) FcPatternDestroy(defaults);
 }
 
-// The chosen face at `pixels`, in an XftFont with a face of its own. Xft sets
-// a face's size only when its own record for that font says it differs, so
-// fonts sharing one face would draw at whichever size was set last: one face
-// per font keeps every size to its font. nullptr when Xft cannot open it.
-XftFont* OpenSized(Display* display, const FcPattern* matched, double pixels, double dpi) {
+// Xft opens a pattern's face from its FC_FILE; with an FC_FT_FACE instead it
+// uses that face: one face read through a stream, shared by every font of
+// every label. Where the face cannot be opened so, Xft's own way stays.
+void UseStreamedFace(FcPattern* pattern) {
+    FcChar8* file = nullptr;
+    int index = 0;
+    if (FcPatternGetString(pattern, FC_FILE, 0, &file) != FcResultMatch) return;
+    FcPatternGetInteger(pattern, FC_INDEX, 0, &index);
+    static std::string openedFile;
+    static int openedIndex = -1;
+    static FT_Face face = nullptr;
+    if (face == nullptr || openedFile != reinterpret_cast<const char*>(file) || openedIndex != index) {
+        FT_Face opened = OpenFaceStreamed(reinterpret_cast<const char*>(file), index);
+        if (opened == nullptr) return;
+        face = opened;  // an earlier face stays: fonts of it may still be open
+        openedFile = reinterpret_cast<const char*>(file);
+        openedIndex = index;
+    }
+    FcPatternDel(pattern, FC_FILE);
+    FcPatternAddFTFace(pattern, FC_FT_FACE, face);
+}
+
+FT_Face SharedFace(const FcPattern* pattern) {
+    FT_Face face = nullptr;
+    return FcPatternGetFTFace(pattern, FC_FT_FACE, 0, &face) == FcResultMatch ? face : nullptr;
+}
+
+// The chosen face at `pixels`, in an XftFont with a size object of its own
+// on the shared face, made the face's active size before the font is opened
+// and before every use after (XftLabel::Font). Xft sets a face's size only
+// when its own record for that font says it differs, so fonts sharing one
+// size object would draw at whichever size was set last. *size is nullptr
+// where Xft opens the face itself (it then keeps one record per file).
+XftFont* OpenSized(Display* display, const FcPattern* matched, double pixels, double dpi,
+                   FT_Size* size) {
+    *size = nullptr;
     FcPattern* sized = FcPatternDuplicate(matched);
     if (sized == nullptr) return nullptr;
     FcPatternDel(sized, FC_PIXEL_SIZE);
     FcPatternDel(sized, FC_SIZE);
     FcPatternAddDouble(sized, FC_PIXEL_SIZE, pixels);
     FcPatternAddDouble(sized, FC_SIZE, pixels * 72.0 / dpi);
-    FT_Face face = nullptr;
-    FcChar8* file = nullptr;
-    int index = 0;
-    if (FcPatternGetString(sized, FC_FILE, 0, &file) == FcResultMatch) {
-        FcPatternGetInteger(sized, FC_INDEX, 0, &index);
-        face = OpenFaceStreamed(reinterpret_cast<const char*>(file), index);
-    }
-    FcPatternDel(sized, FC_FT_FACE);
+    FT_Face face = SharedFace(sized);
     if (face != nullptr) {
-        FcPatternDel(sized, FC_FILE);
-        FcPatternAddFTFace(sized, FC_FT_FACE, face);
+        if (FT_New_Size(face, size) != 0) {
+            FcPatternDestroy(sized);
+            return nullptr;
+        }
+        FT_Activate_Size(*size);
     }
     XftFont* font = XftFontOpenPattern(display, sized);  // owns `sized` when it succeeds
     if (font == nullptr) {
         FcPatternDestroy(sized);
-        if (face != nullptr) CloseFaceStreamed(face);
+        if (*size != nullptr) FT_Done_Size(*size);
+        *size = nullptr;
     }
     return font;
 }
 
-// Closes a font of OpenSized and the face it alone used (no closed font is
-// kept for reuse, so the font is gone with the close).
-void CloseSized(Display* display, XftFont* font) {
-    FT_Face face = nullptr;
-    const bool own = FcPatternGetFTFace(font->pattern, FC_FT_FACE, 0, &face) == FcResultMatch;
+// No closed font is kept for reuse, so the font is gone with the close, and
+// its size object with it.
+void CloseSized(Display* display, XftFont* font, FT_Size size) {
     XftFontClose(display, font);
-    if (own && face != nullptr) CloseFaceStreamed(face);
+    if (size != nullptr) FT_Done_Size(size);
 }
 
 const FcChar16* Chars16(const std::u16string& text) {
@@ -199,6 +226,7 @@ XftLabel::XftLabel(Display* display, int screen, double dpi,
         FcResult result = FcResultNoMatch;
         matched_ = XftFontMatch(display_, screen_, wanted, &result);
         FcPatternDestroy(wanted);
+        if (matched_ != nullptr) UseStreamedFace(matched_);
     }
     if (matched_ == nullptr) {
         throw KelError(ErrorKind::ResourceMissing, "finding a font for the sayings",
@@ -208,9 +236,9 @@ XftLabel::XftLabel(Display* display, int screen, double dpi,
 }
 
 XftLabel::~XftLabel() {
-    if (font_ != nullptr) CloseSized(display_, font_);
-    if (kept_ != nullptr) CloseSized(display_, kept_);
-    if (measureFace_ != nullptr) CloseFaceStreamed(measureFace_);
+    if (font_ != nullptr) CloseSized(display_, font_, fontSize_);
+    if (kept_ != nullptr) CloseSized(display_, kept_, keptSize_);
+    if (measureSize_ != nullptr) FT_Done_Size(measureSize_);
     if (matched_ != nullptr) FcPatternDestroy(matched_);
 }
 
@@ -243,37 +271,46 @@ void XftLabel::SetFontSize(float points) {
 }
 
 XftFont* XftLabel::Font() const {
-    if (!fontStale_) return font_;
+    if (!fontStale_) {
+        if (fontSize_ != nullptr) FT_Activate_Size(fontSize_);
+        return font_;
+    }
     // The title card and the saying take turns each tick: the last font
     // that was drawn stays open beside the current one, with the glyphs
     // already rendered in it.
     if (kept_ != nullptr && keptHeight_ == pixelHeight_) {
         std::swap(font_, kept_);
+        std::swap(fontSize_, keptSize_);
         std::swap(fontShown_, keptShown_);
         keptHeight_ = fontHeight_;
         fontHeight_ = pixelHeight_;
         if (!keptShown_ && kept_ != nullptr) {
-            CloseSized(display_, kept_);
+            CloseSized(display_, kept_, keptSize_);
             kept_ = nullptr;
+            keptSize_ = nullptr;
         }
         fontStale_ = false;
+        if (fontSize_ != nullptr) FT_Activate_Size(fontSize_);
         return font_;
     }
     const double pixels = pixelHeight_;
-    XftFont* font = OpenSized(display_, matched_, pixels, dpi_);
+    FT_Size size = nullptr;
+    XftFont* font = OpenSized(display_, matched_, pixels, dpi_, &size);
     if (font == nullptr) {
         throw KelError(ErrorKind::InvalidValue, "opening a font",
                        "size " + PointsText(static_cast<float>(pixels * 72.0 / dpi_)) + " points");
     }
     if (font_ != nullptr && fontShown_) {
-        if (kept_ != nullptr) CloseSized(display_, kept_);
+        if (kept_ != nullptr) CloseSized(display_, kept_, keptSize_);
         kept_ = font_;
+        keptSize_ = fontSize_;
         keptHeight_ = fontHeight_;
         keptShown_ = true;
     } else if (font_ != nullptr) {
-        CloseSized(display_, font_);
+        CloseSized(display_, font_, fontSize_);
     }
     font_ = font;
+    fontSize_ = size;
     fontHeight_ = pixelHeight_;
     fontShown_ = false;
     fontStale_ = false;
@@ -281,26 +318,21 @@ XftFont* XftLabel::Font() const {
 }
 
 // Where the advances need no outline, the width at a size is read without
-// opening a font there: on a face of the label's own that Xft never sees, so
-// the fit loop opens one font per saying, not one per step. -1 where that
-// cannot be done (hinting that moves advances, fixed sizes).
+// opening a font there: on a size object of the label's own on the shared
+// face, so the fit loop opens one font per saying, not one per step. -1
+// where that cannot be done (another face, hinting that moves advances,
+// fixed sizes).
 int XftLabel::UnopenedWidth() const {
+    FT_Face face = SharedFace(matched_);
     FcCharSet* charset = nullptr;
-    FcChar8* file = nullptr;
-    int index = 0;
-    if (measureFace_ == nullptr && !measureFaceTried_) {
-        measureFaceTried_ = true;
-        if (FcPatternGetString(matched_, FC_FILE, 0, &file) == FcResultMatch) {
-            FcPatternGetInteger(matched_, FC_INDEX, 0, &index);
-            measureFace_ = OpenFaceStreamed(reinterpret_cast<const char*>(file), index);
-        }
-    }
-    FT_Face face = measureFace_;
     if (face == nullptr || FcPatternGetCharSet(matched_, FC_CHARSET, 0, &charset) != FcResultMatch) {
         return -1;
     }
     const FT_Int32 flags = AdvanceLoadFlags(matched_);
     if (flags == 0 || !KeepsDesignAdvance(face, flags) || face->num_fixed_sizes != 0) return -1;
+    if (measureSize_ == nullptr && FT_New_Size(face, &measureSize_) != 0) return -1;
+    // Every font's user makes its own size active again (Font()).
+    FT_Activate_Size(measureSize_);
     int advance = -1;
     // Sized as Xft sizes its fonts: the pixel size in both directions.
     const FT_F26Dot6 size = static_cast<FT_F26Dot6>(pixelHeight_) * 64;

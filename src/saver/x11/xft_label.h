@@ -65,7 +65,9 @@ private:
     float TwipsPerPixel() const { return static_cast<float>(1440.0 / dpi_); }
     int WidthPixels() const;
     int UnopenedWidth() const;
-    // The font at the size last set, opened now if it is not yet.
+    // The font at the size last set, opened now if it is not yet, its size
+    // object made the shared face's active one: every use of a font goes
+    // through here, so no size set for one font is ever drawn with another.
     XftFont* Font() const;
 
     Display* display_;
@@ -74,15 +76,16 @@ private:
     std::function<void(const PixelRect&)> changed_;
     FcPattern* matched_ = nullptr;  // the chosen face, sized anew per font
     mutable XftFont* font_ = nullptr;
+    mutable FT_Size fontSize_ = nullptr;  // font_'s own size object on the shared face
     mutable bool fontStale_ = false;  // pixelHeight_ changed since font_ was opened
     mutable int fontHeight_ = 0;      // font_'s pixel size
     mutable bool fontShown_ = false;  // font_ has drawn
     mutable XftFont* kept_ = nullptr;  // the font drawn before font_, still open
+    mutable FT_Size keptSize_ = nullptr;
     mutable int keptHeight_ = 0;
     mutable bool keptShown_ = false;
     int pixelHeight_ = 0;
-    mutable FT_Face measureFace_ = nullptr;  // for UnopenedWidth alone, opened when first needed
-    mutable bool measureFaceTried_ = false;
+    mutable FT_Size measureSize_ = nullptr;  // on the shared face, for UnopenedWidth
     std::u16string caption_;
     mutable int widthPixels_ = -1;  // measured when first asked for
     float left_ = 0, top_ = 0;
