@@ -1,8 +1,9 @@
 #!/bin/bash
 # What we test: standalone kel follows a change of monitors at once: when
 # the primary monitor becomes the left half of the screen, the saying on
-# screen is fitted and centred there within moments, the rest black. Without
-# a Japanese font kel says so in one line naming what to install, and runs.
+# screen is fitted and centred there within moments; when the screen shrinks
+# (a resizeable Xephyr), the saying is centred in the new size. Without a
+# Japanese font kel says so in one line naming what to install, and runs.
 . "$(dirname "$0")/../lib.sh"
 lx_begin
 
@@ -19,6 +20,28 @@ expect_centred_in "the saying 0.4 s after the change" "$(img_bright_bbox "$moved
 x_click 1
 lx_wait_exit cover 3 || e2e_fail "a click did not end kel"
 e2e_expect_eq "exit code" "$(lx_exit_code cover)" 0
+
+# A smaller screen: Xephyr, whose screen XRandR can resize.
+command -v Xephyr >/dev/null || e2e_fail "no Xephyr (package xserver-xephyr)"
+Xephyr -displayfd 3 -screen 1024x768 -resizeable -br -nolisten tcp -noreset \
+    3>"$E2E_WORK/xephyr.display" >"$E2E_WORK/xephyr.log" 2>&1 &
+LX_PIDS+=($!)
+e2e_wait_until 20 grep -q '^[0-9][0-9]*$' "$E2E_WORK/xephyr.display" || e2e_fail "Xephyr did not start"
+OUTER=$DISPLAY
+export DISPLAY=":$(head -1 "$E2E_WORK/xephyr.display")"
+lx_settings 0 1 0 0 2
+lx_start small -sound off
+lx_wait_shot small-before saying 15 >/dev/null || e2e_fail "no saying in Xephyr within 15 s"
+xrandr -s 800x600 >/dev/null 2>&1 || e2e_fail "xrandr cannot resize Xephyr's screen"
+sleep 0.4
+shrunk=$(x_screenshot shrunk)
+e2e_expect_eq "the screen's size after xrandr -s" "$(identify -format '%wx%h' "$shrunk")" 800x600
+lx_exited small && e2e_fail "kel ended at the resize: $(cat "$E2E_WORK/small.err")"
+expect_centred_in "the saying 0.4 s after the screen shrank" "$(img_bright_bbox "$shrunk")" 0 0 800 600 12
+x_click 1
+lx_wait_exit small 3 || e2e_fail "a click did not end kel in Xephyr"
+e2e_expect_eq "exit code in Xephyr" "$(lx_exit_code small)" 0
+export DISPLAY=$OUTER
 
 # Fonts without Japanese: only DejaVu.
 printf '%s\n' '<?xml version="1.0"?>' '<!DOCTYPE fontconfig SYSTEM "fonts.dtd">' \
