@@ -175,7 +175,8 @@ void SaverHost::WatchRawKeys() {
         xiOpcode_ = -1;
         return;
     }
-    int major = 2, minor = 0;
+    // 2.1 and later deliver raw events whoever holds a grab.
+    int major = 2, minor = 2;
     if (XIQueryVersion(display_, &major, &minor) != Success) {
         xiOpcode_ = -1;
         return;
