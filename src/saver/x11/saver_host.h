@@ -1,10 +1,11 @@
 // The saver window on X11: Form1's host for the Linux program, standalone
-// (its own override-redirect window over every monitor, pointer hidden,
-// keyboard and pointer grabbed) or inside a window someone else owns
+// (its own override-redirect window over every monitor, pointer hidden, the
+// focus its own but no grabs, so that a screen locker can take over), in a
+// normal window to try it in (-window), or inside a window someone else owns
 // (XScreenSaver's, or any given by id), where input is not ours.
 #pragma once
 
-#include "startup/linux/options.h"
+#include "saver/x11/options.h"
 
 namespace kel::x11 {
 

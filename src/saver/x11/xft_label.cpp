@@ -1,11 +1,8 @@
 #include "saver/x11/xft_label.h"
 
-#include <fcntl.h>
 #include <fontconfig/fcfreetype.h>
 #include <freetype/ftadvanc.h>
 #include <freetype/ftsizes.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +11,8 @@
 #include <utility>
 
 #include "platform/errors.h"
+#include "saver/x11/advances.h"
+#include "saver/x11/streamed_face.h"
 
 namespace kel::x11 {
 
@@ -40,96 +39,9 @@ void KeepNoClosedFonts(Display* display) {
     if (!XftDefaultSet(display, defaults)) FcPatternDestroy(defaults);
 }
 
-// The face file read through a stream of small reads rather than mapped
-// whole: FreeType then keeps only the tables it needs in memory, where a
-// mapped CJK face left megabytes of it resident (pages are mapped around
-// each one touched). The face lives as long as the program.
-//
-// The small reads come in runs on the same few places (a glyph's metrics,
-// its outline, the metrics again for the next size), so the last blocks read
-// are kept: a few kilobytes spare most of the system calls.
-struct FaceBlocks {
-    static constexpr unsigned long kSize = 4096;
-    static constexpr int kCount = 8;
-    int fd = -1;
-    unsigned long start[kCount] = {};
-    unsigned long length[kCount] = {};  // 0: the slot holds nothing
-    unsigned long used[kCount] = {};    // when last read, for replacing the oldest
-    unsigned long clock = 0;
-    unsigned char data[kCount][kSize] = {};
-
-    // The slot holding the block that starts at `at`, read in when missing;
-    // -1 when the file cannot be read there.
-    int Block(unsigned long at) {
-        int oldest = 0;
-        for (int i = 0; i < kCount; ++i) {
-            if (length[i] != 0 && start[i] == at) {
-                used[i] = ++clock;
-                return i;
-            }
-            if (used[i] < used[oldest]) oldest = i;
-        }
-        const ssize_t got = pread(fd, data[oldest], kSize, static_cast<off_t>(at));
-        if (got <= 0) return -1;
-        start[oldest] = at;
-        length[oldest] = static_cast<unsigned long>(got);
-        used[oldest] = ++clock;
-        return oldest;
-    }
-};
-
-unsigned long ReadFace(FT_Stream stream, unsigned long offset, unsigned char* buffer,
-                       unsigned long count) {
-    auto* blocks = static_cast<FaceBlocks*>(stream->pathname.pointer);
-    if (count == 0) return 0;  // a seek: nothing to read
-    if (count > FaceBlocks::kSize) {
-        const ssize_t got = pread(blocks->fd, buffer, count, static_cast<off_t>(offset));
-        return got < 0 ? 0 : static_cast<unsigned long>(got);
-    }
-    unsigned long done = 0;
-    while (done < count) {
-        const unsigned long at = offset + done;
-        const unsigned long blockStart = at - at % FaceBlocks::kSize;
-        const int slot = blocks->Block(blockStart);
-        if (slot < 0 || at - blockStart >= blocks->length[slot]) break;
-        const unsigned long part = std::min(count - done, blocks->length[slot] - (at - blockStart));
-        std::memcpy(buffer + done, blocks->data[slot] + (at - blockStart), part);
-        done += part;
-    }
-    return done;
-}
-
-FT_Face OpenFaceStreamed(const char* file, int index) {
-    static FT_Library library = nullptr;
-    if (library == nullptr && FT_Init_FreeType(&library) != 0) return nullptr;
-    const int fd = open(file, O_RDONLY | O_CLOEXEC);
-    struct stat info {};
-    if (fd < 0 || fstat(fd, &info) != 0) {
-        if (fd >= 0) close(fd);
-        return nullptr;
-    }
-    auto* stream = new FT_StreamRec{};
-    auto* blocks = new FaceBlocks{};
-    blocks->fd = fd;
-    stream->descriptor.value = fd;
-    stream->pathname.pointer = blocks;
-    stream->size = static_cast<unsigned long>(info.st_size);
-    stream->read = ReadFace;
-    FT_Open_Args args{};
-    args.flags = FT_OPEN_STREAM;
-    args.stream = stream;
-    FT_Face face = nullptr;
-    if (FT_Open_Face(library, &args, index, &face) != 0) {
-        close(fd);
-        delete blocks;
-        delete stream;
-        return nullptr;
-    }
-    return face;
-}
-
 // Xft opens a pattern's face from its FC_FILE; with an FC_FT_FACE instead it
-// uses that face. Where the face cannot be opened so, Xft's own way stays.
+// uses that face: one face read through a stream, shared by every font of
+// every label. Where the face cannot be opened so, Xft's own way stays.
 void UseStreamedFace(FcPattern* pattern) {
     FcChar8* file = nullptr;
     int index = 0;
@@ -149,82 +61,52 @@ void UseStreamedFace(FcPattern* pattern) {
     FcPatternAddFTFace(pattern, FC_FT_FACE, face);
 }
 
+FT_Face SharedFace(const FcPattern* pattern) {
+    FT_Face face = nullptr;
+    return FcPatternGetFTFace(pattern, FC_FT_FACE, 0, &face) == FcResultMatch ? face : nullptr;
+}
+
+// The chosen face at `pixels`, in an XftFont with a size object of its own
+// on the shared face, made the face's active size before the font is opened
+// and before every use after (XftLabel::Font). Xft sets a face's size only
+// when its own record for that font says it differs, so fonts sharing one
+// size object would draw at whichever size was set last. *size is nullptr
+// where Xft opens the face itself (it then keeps one record per file).
+XftFont* OpenSized(Display* display, const FcPattern* matched, double pixels, double dpi,
+                   FT_Size* size) {
+    *size = nullptr;
+    FcPattern* sized = FcPatternDuplicate(matched);
+    if (sized == nullptr) return nullptr;
+    FcPatternDel(sized, FC_PIXEL_SIZE);
+    FcPatternDel(sized, FC_SIZE);
+    FcPatternAddDouble(sized, FC_PIXEL_SIZE, pixels);
+    FcPatternAddDouble(sized, FC_SIZE, pixels * 72.0 / dpi);
+    FT_Face face = SharedFace(sized);
+    if (face != nullptr) {
+        if (FT_New_Size(face, size) != 0) {
+            FcPatternDestroy(sized);
+            return nullptr;
+        }
+        FT_Activate_Size(*size);
+    }
+    XftFont* font = XftFontOpenPattern(display, sized);  // owns `sized` when it succeeds
+    if (font == nullptr) {
+        FcPatternDestroy(sized);
+        if (*size != nullptr) FT_Done_Size(*size);
+        *size = nullptr;
+    }
+    return font;
+}
+
+// No closed font is kept for reuse, so the font is gone with the close, and
+// its size object with it.
+void CloseSized(Display* display, XftFont* font, FT_Size size) {
+    XftFontClose(display, font);
+    if (size != nullptr) FT_Done_Size(size);
+}
+
 const FcChar16* Chars16(const std::u16string& text) {
     return reinterpret_cast<const FcChar16*>(text.data());
-}
-
-bool PatternBool(const FcPattern* pattern, const char* object, bool fallback) {
-    FcBool value = fallback ? FcTrue : FcFalse;
-    FcPatternGetBool(pattern, object, 0, &value);
-    return value != FcFalse;
-}
-
-// The FreeType load flags Xft derives from a font's pattern, so that an
-// advance read here is the one Xft would report; 0 where Xft measures some
-// other way (transformed, emboldened, vertical or monospaced fonts), and the
-// caller lets Xft measure.
-FT_Int32 AdvanceLoadFlags(const FcPattern* pattern) {
-    FcMatrix* matrix = nullptr;
-    if (FcPatternGetMatrix(pattern, FC_MATRIX, 0, &matrix) == FcResultMatch &&
-        (matrix->xx != 1.0 || matrix->xy != 0.0 || matrix->yx != 0.0 || matrix->yy != 1.0)) {
-        return 0;
-    }
-    int spacing = FC_PROPORTIONAL;
-    FcPatternGetInteger(pattern, FC_SPACING, 0, &spacing);
-    if (spacing >= FC_MONO || PatternBool(pattern, FC_EMBOLDEN, false) ||
-        PatternBool(pattern, FC_VERTICAL_LAYOUT, false)) {
-        return 0;
-    }
-    const bool antialias = PatternBool(pattern, FC_ANTIALIAS, true);
-    int hintStyle = FC_HINT_FULL, rgba = FC_RGBA_UNKNOWN;
-    FcPatternGetInteger(pattern, FC_HINT_STYLE, 0, &hintStyle);
-    FcPatternGetInteger(pattern, FC_RGBA, 0, &rgba);
-    FT_Int32 flags = FT_LOAD_DEFAULT | FT_LOAD_COLOR;
-    if (antialias && !PatternBool(pattern, FC_EMBEDDED_BITMAP, false)) flags |= FT_LOAD_NO_BITMAP;
-    if (!PatternBool(pattern, FC_HINTING, true) || hintStyle == FC_HINT_NONE) flags |= FT_LOAD_NO_HINTING;
-    if (!antialias) {
-        flags |= FT_LOAD_TARGET_MONO;
-    } else if (hintStyle > FC_HINT_NONE && hintStyle < FC_HINT_FULL) {
-        flags |= FT_LOAD_TARGET_LIGHT;
-    } else if (rgba == FC_RGBA_RGB || rgba == FC_RGBA_BGR) {
-        flags |= FT_LOAD_TARGET_LCD;
-    } else if (rgba == FC_RGBA_VRGB || rgba == FC_RGBA_VBGR) {
-        flags |= FT_LOAD_TARGET_LCD_V;
-    }
-    if (PatternBool(pattern, FC_AUTOHINT, false)) flags |= FT_LOAD_FORCE_AUTOHINT;
-    if (!PatternBool(pattern, FC_GLOBAL_ADVANCE, true)) flags |= FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
-    return flags;
-}
-
-// Unhinted and lightly hinted outlines keep the design advance, scaled and
-// rounded: it is read from the metrics table without loading the outline
-// (which the light hinting alone makes costly). Not so for a glyph that may
-// come from an embedded bitmap, nor for a variable face.
-bool KeepsDesignAdvance(FT_Face face, FT_Int32 flags) {
-    const bool outlines = (flags & FT_LOAD_NO_BITMAP) != 0 || face->num_fixed_sizes == 0;
-    const bool plainWidths = (flags & FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH) == 0 && !FT_HAS_MULTIPLE_MASTERS(face);
-    return outlines && plainWidths && FT_IS_SCALABLE(face) &&
-           ((flags & FT_LOAD_NO_HINTING) != 0 || FT_LOAD_TARGET_MODE(flags) == FT_RENDER_MODE_LIGHT);
-}
-
-// The advances of `text` at the face's current size, one glyph per code
-// unit as XftTextExtents16 takes them; -1 where one cannot be read.
-template <typename IndexOf>
-int SumAdvances(FT_Face face, FT_Int32 flags, const std::u16string& text, IndexOf indexOf) {
-    const bool design = KeepsDesignAdvance(face, flags);
-    long advance = 0;
-    for (const char16_t unit : text) {
-        const FT_UInt glyph = indexOf(unit);
-        FT_Fixed units = 0;
-        if (design && FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
-            advance += (FT_MulFix(units, face->size->metrics.x_scale) + 32) >> 6;
-        } else if (FT_Load_Glyph(face, glyph, flags) == 0) {
-            advance += (face->glyph->advance.x + 32) >> 6;
-        } else {
-            return -1;
-        }
-    }
-    return advance > 32767 ? -1 : static_cast<int>(advance);
 }
 
 // The caption's advance read from the font's outlines or metrics: Xft's own
@@ -243,6 +125,22 @@ int OutlineAdvance(Display* display, XftFont* font, const std::u16string& text) 
 }
 
 }  // namespace
+
+bool CoversJapanese(Display* display, int screen, const char* facePattern) {
+    FcPattern* wanted = FcNameParse(reinterpret_cast<const FcChar8*>(facePattern));
+    if (wanted == nullptr) return false;
+    FcResult result = FcResultNoMatch;
+    FcPattern* matched = XftFontMatch(display, screen, wanted, &result);
+    FcPatternDestroy(wanted);
+    if (matched == nullptr) return false;
+    FcCharSet* charset = nullptr;
+    bool covers = FcPatternGetCharSet(matched, FC_CHARSET, 0, &charset) == FcResultMatch;
+    for (const FcChar32 c : {0x3042u, 0x30A2u, 0x683Cu, 0x8A00u}) {  // あ ア 格 言
+        covers = covers && FcCharSetHasChar(charset, c);
+    }
+    FcPatternDestroy(matched);
+    return covers;
+}
 
 XftLabel::XftLabel(Display* display, int screen, double dpi,
                    std::function<void(const PixelRect&)> changed, const char* facePattern)
@@ -265,8 +163,8 @@ XftLabel::XftLabel(Display* display, int screen, double dpi,
 }
 
 XftLabel::~XftLabel() {
-    if (font_ != nullptr) XftFontClose(display_, font_);
-    if (kept_ != nullptr) XftFontClose(display_, kept_);
+    if (font_ != nullptr) CloseSized(display_, font_, fontSize_);
+    if (kept_ != nullptr) CloseSized(display_, kept_, keptSize_);
     if (measureSize_ != nullptr) FT_Done_Size(measureSize_);
     if (matched_ != nullptr) FcPatternDestroy(matched_);
 }
@@ -300,46 +198,46 @@ void XftLabel::SetFontSize(float points) {
 }
 
 XftFont* XftLabel::Font() const {
-    if (!fontStale_) return font_;
+    if (!fontStale_) {
+        if (fontSize_ != nullptr) FT_Activate_Size(fontSize_);
+        return font_;
+    }
     // The title card and the saying take turns each tick: the last font
     // that was drawn stays open beside the current one, with the glyphs
     // already rendered in it.
     if (kept_ != nullptr && keptHeight_ == pixelHeight_) {
         std::swap(font_, kept_);
+        std::swap(fontSize_, keptSize_);
         std::swap(fontShown_, keptShown_);
         keptHeight_ = fontHeight_;
         fontHeight_ = pixelHeight_;
         if (!keptShown_ && kept_ != nullptr) {
-            XftFontClose(display_, kept_);
+            CloseSized(display_, kept_, keptSize_);
             kept_ = nullptr;
+            keptSize_ = nullptr;
         }
         fontStale_ = false;
+        if (fontSize_ != nullptr) FT_Activate_Size(fontSize_);
         return font_;
     }
     const double pixels = pixelHeight_;
-    FcPattern* sized = FcPatternDuplicate(matched_);
-    XftFont* font = nullptr;
-    if (sized != nullptr) {
-        FcPatternDel(sized, FC_PIXEL_SIZE);
-        FcPatternDel(sized, FC_SIZE);
-        FcPatternAddDouble(sized, FC_PIXEL_SIZE, pixels);
-        FcPatternAddDouble(sized, FC_SIZE, pixels * 72.0 / dpi_);
-        font = XftFontOpenPattern(display_, sized);  // owns `sized` when it succeeds
-        if (font == nullptr) FcPatternDestroy(sized);
-    }
+    FT_Size size = nullptr;
+    XftFont* font = OpenSized(display_, matched_, pixels, dpi_, &size);
     if (font == nullptr) {
         throw KelError(ErrorKind::InvalidValue, "opening a font",
                        "size " + PointsText(static_cast<float>(pixels * 72.0 / dpi_)) + " points");
     }
     if (font_ != nullptr && fontShown_) {
-        if (kept_ != nullptr) XftFontClose(display_, kept_);
+        if (kept_ != nullptr) CloseSized(display_, kept_, keptSize_);
         kept_ = font_;
+        keptSize_ = fontSize_;
         keptHeight_ = fontHeight_;
         keptShown_ = true;
     } else if (font_ != nullptr) {
-        XftFontClose(display_, font_);
+        CloseSized(display_, font_, fontSize_);
     }
     font_ = font;
+    fontSize_ = size;
     fontHeight_ = pixelHeight_;
     fontShown_ = false;
     fontStale_ = false;
@@ -347,21 +245,20 @@ XftFont* XftLabel::Font() const {
 }
 
 // Where the advances need no outline, the width at a size is read without
-// opening a font there: on a size of the label's own on the shared face, put
-// back as Xft left it, so the fit loop opens one font per saying, not one
-// per step. -1 where that cannot be done (another face, hinting that moves
-// advances, fixed sizes).
+// opening a font there: on a size object of the label's own on the shared
+// face, so the fit loop opens one font per saying, not one per step. -1
+// where that cannot be done (another face, hinting that moves advances,
+// fixed sizes).
 int XftLabel::UnopenedWidth() const {
-    FT_Face face = nullptr;
+    FT_Face face = SharedFace(matched_);
     FcCharSet* charset = nullptr;
-    if (FcPatternGetFTFace(matched_, FC_FT_FACE, 0, &face) != FcResultMatch ||
-        FcPatternGetCharSet(matched_, FC_CHARSET, 0, &charset) != FcResultMatch) {
+    if (face == nullptr || FcPatternGetCharSet(matched_, FC_CHARSET, 0, &charset) != FcResultMatch) {
         return -1;
     }
     const FT_Int32 flags = AdvanceLoadFlags(matched_);
     if (flags == 0 || !KeepsDesignAdvance(face, flags) || face->num_fixed_sizes != 0) return -1;
     if (measureSize_ == nullptr && FT_New_Size(face, &measureSize_) != 0) return -1;
-    FT_Size xftSize = face->size;
+    // Every font's user makes its own size active again (Font()).
     FT_Activate_Size(measureSize_);
     int advance = -1;
     // Sized as Xft sizes its fonts: the pixel size in both directions.
@@ -371,7 +268,6 @@ int XftLabel::UnopenedWidth() const {
             return FcCharSetHasChar(charset, unit) ? FcFreeTypeCharIndex(face, unit) : 0;
         });
     }
-    FT_Activate_Size(xftSize);
     return advance;
 }
 

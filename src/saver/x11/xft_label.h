@@ -23,6 +23,9 @@ struct PixelRect {
 // these is installed, else any face that covers Japanese.
 inline constexpr char kLabelFacePattern[] = "IPAGothic,Noto Sans CJK JP,sans:lang=ja";
 
+// Whether the face a label gets covers Japanese (kana and common kanji).
+bool CoversJapanese(Display* display, int screen, const char* facePattern = kLabelFacePattern);
+
 class XftLabel : public Label {
 public:
     // `dpi` of the screen; `changed` is called with the window pixels that
@@ -62,7 +65,9 @@ private:
     float TwipsPerPixel() const { return static_cast<float>(1440.0 / dpi_); }
     int WidthPixels() const;
     int UnopenedWidth() const;
-    // The font at the size last set, opened now if it is not yet.
+    // The font at the size last set, opened now if it is not yet, its size
+    // object made the shared face's active one: every use of a font goes
+    // through here, so no size set for one font is ever drawn with another.
     XftFont* Font() const;
 
     Display* display_;
@@ -71,10 +76,12 @@ private:
     std::function<void(const PixelRect&)> changed_;
     FcPattern* matched_ = nullptr;  // the chosen face, sized anew per font
     mutable XftFont* font_ = nullptr;
+    mutable FT_Size fontSize_ = nullptr;  // font_'s own size object on the shared face
     mutable bool fontStale_ = false;  // pixelHeight_ changed since font_ was opened
     mutable int fontHeight_ = 0;      // font_'s pixel size
     mutable bool fontShown_ = false;  // font_ has drawn
     mutable XftFont* kept_ = nullptr;  // the font drawn before font_, still open
+    mutable FT_Size keptSize_ = nullptr;
     mutable int keptHeight_ = 0;
     mutable bool keptShown_ = false;
     int pixelHeight_ = 0;

@@ -15,7 +15,7 @@
 
 #include "saver/x11/linux_seam.h"
 #include "saver/x11/saver_host.h"
-#include "startup/linux/options.h"
+#include "saver/x11/options.h"
 
 namespace {
 
@@ -35,10 +35,10 @@ std::string LockDirectory() {
 // A standalone saver holds a lock on a file for its whole life; a second one
 // finds it taken. The lock goes with the process however it ends. Where no
 // lock can be had at all the saver runs: better twice than never.
-bool AnotherInstanceRuns() {
+bool AnotherInstanceRuns(const std::string& name) {
     const std::string dir = LockDirectory();
     if (dir.empty()) return false;
-    const int fd = open((dir + "/kel.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = open((dir + "/" + name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return false;
     if (flock(fd, LOCK_EX | LOCK_NB) == 0) return false;  // kept open until the end
     const bool taken = errno == EWOULDBLOCK;
@@ -54,7 +54,7 @@ int Main(int argc, char** argv) {
         return 0;
     }
     // Under XScreenSaver one instance runs per monitor, each in its window.
-    if (options.standalone && AnotherInstanceRuns()) return 0;
+    if (options.standalone && AnotherInstanceRuns(kel::x11::InstanceLockName(options.display))) return 0;
     return kel::x11::RunSaver(options);
 }
 

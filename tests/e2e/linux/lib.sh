@@ -101,3 +101,26 @@ expect_centred_in() {
     [ ${dx#-} -le $((2 * $7)) ] && [ ${dy#-} -le $((2 * $7)) ] || e2e_fail "$1: box $2 not centred in ${5}x${6}+$3+$4"
     e2e_pass_check "$1: box $2 centred in ${5}x${6}+$3+$4"
 }
+
+# lx_check_boxes FILE AREA_X AREA_Y AREA_W AREA_H — every line of a
+# bright_boxes log (cut to that area's pixels, as the boxes are) checked: each
+# title-card frame is one character most of the area's height, centred; each
+# saying frame is centred. Prints the number of separate title cards seen.
+lx_check_boxes() {
+    awk -v ax="$2" -v ay="$3" -v aw="$4" -v ah="$5" '
+        function fail(why) { printf "frame at %d ms: box %dx%d+%d+%d: %s\n", $1, $2, $3, $4, $5, why; bad = 1 }
+        $2 == 0 { next }
+        {
+            w = $2; h = $3; dx = 2 * ($4 - ax) + w - aw; dy = 2 * ($5 - ay) + h - ah
+            if (dx < 0) dx = -dx; if (dy < 0) dy = -dy
+            if (w * 2 <= h * 3) {
+                if (!incard) { cards++; incard = 1 }
+                if (h >= ah || h * 768 < ah * 450) fail("card not most of the height")
+                else if (dx > 80 || dy > 160) fail("card not centred")
+            } else {
+                incard = 0
+                if (dx > 24 || dy > 24) fail("saying not centred")
+            }
+        }
+        END { print cards + 0; exit bad }' "$1"
+}

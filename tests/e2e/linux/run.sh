@@ -22,6 +22,7 @@ export E2E_BIN="$RUN_DIR/bin"
 mkdir -p "$E2E_BIN"
 cc -O1 -o "$E2E_BIN/cursor_probe" "$HERE/../tools/cursor_probe.c" -lX11 -lXfixes \
     && cc -O1 -o "$E2E_BIN/plain_window" "$HERE/tools/plain_window.c" -lX11 \
+    && cc -O2 -o "$E2E_BIN/bright_boxes" "$HERE/tools/bright_boxes.c" -lX11 \
     || { echo "e2e-linux: cannot build the probes"; echo "0 passed, 1 failed"; exit 1; }
 
 rm -rf "$RESULTS"; mkdir -p "$RESULTS"

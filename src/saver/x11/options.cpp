@@ -1,4 +1,4 @@
-#include "startup/linux/options.h"
+#include "saver/x11/options.h"
 
 #include <cstdlib>
 #include <strings.h>
@@ -18,7 +18,11 @@ const char kUsage[] =
     "  -sound off|cue|speech typing and closing sounds, or the saying spoken\n"
     "  -root                 draw into XScreenSaver's window ($XSCREENSAVER_WINDOW) or the root\n"
     "  -window-id ID         draw into that window\n"
+    "  -window               a window of its own to try it in (q, Esc or closing it ends it)\n"
+    "  -geometry WxH+X+Y     that window's size and place\n"
+    "  -mono                 white on black, the background never reddening\n"
     "  -display NAME         the X display\n"
+    "  -visual, -install, -delay, -fps are taken for XScreenSaver's sake\n"
     "Options take one dash or two. Settings and sayings: $XDG_CONFIG_HOME/kel/kel.ini, kel.dat.\n";
 
 namespace {
@@ -61,8 +65,26 @@ Options ParseOptions(const std::vector<std::string>& args, const char* windowVar
         } else if (name == "window-id") {
             options.windowId = WindowId(value(), args[i]);
             options.standalone = false;
+        } else if (name == "window") {
+            options.window = true;
+        } else if (name == "geometry") {
+            options.geometry = value();
         } else if (name == "display") {
             options.display = value();
+        } else if (name == "mono") {
+            options.mono = true;
+        } else if (name == "visual") {
+            const std::string v = value();
+            if (strcasecmp(v.c_str(), "default") != 0) {
+                options.warnings.push_back("-visual " + v + ": drawn in the default visual");
+            }
+        } else if (name == "install") {
+            options.warnings.push_back("-install: the default colormap is used");
+        } else if (name == "delay") {
+            const std::string v = value();
+            options.warnings.push_back("-delay " + v + ": the sayings keep their own pace");
+        } else if (name == "fps") {
+            options.warnings.push_back("-fps: no frame rate to show, the saver draws once a change");
         } else if (name == "one-shot") {
             o.oneShot = 1;
         } else if (name == "order") {
@@ -87,15 +109,40 @@ Options ParseOptions(const std::vector<std::string>& args, const char* windowVar
             Refuse("unknown option " + args[i]);
         }
     }
-    // Under the daemon the window it made for the hack is in the variable;
-    // -root alone, without it, means the real root window.
-    if (options.standalone && windowVariable != nullptr && *windowVariable != '\0') {
-        options.windowId = WindowId(windowVariable, "XSCREENSAVER_WINDOW");
-        options.standalone = false;
-    } else if (options.standalone && root) {
+    // Under the daemon the window it made for the hack is in the variable,
+    // which only -root looks at; -root alone, without it, means the real
+    // root window.
+    if (options.standalone && root) {
+        if (windowVariable != nullptr && *windowVariable != '\0') {
+            options.windowId = WindowId(windowVariable, "XSCREENSAVER_WINDOW");
+        }
         options.standalone = false;
     }
+    if (options.standalone && options.window) {
+        options.standalone = false;
+    } else {
+        options.window = false;  // -root and -window-id win: the daemon's window
+    }
+    // Under the daemon every monitor has its kel, and the user has walked
+    // away: sound only where asked for.
+    if (!options.standalone && !options.window && !options.overrides.sound) {
+        options.overrides.sound = 0;
+    }
     return options;
+}
+
+std::string InstanceLockName(const std::string& display) {
+    const char* variable = std::getenv("DISPLAY");
+    std::string name = !display.empty() ? display : variable != nullptr ? variable : "";
+    const std::size_t colon = name.rfind(':');
+    if (colon != std::string::npos) {
+        const std::size_t dot = name.find('.', colon);
+        if (dot != std::string::npos) name.erase(dot);
+    }
+    for (char& c : name) {
+        if (c == '/') c = '_';
+    }
+    return "kel-" + name + ".lock";
 }
 
 std::string OverridingProfile::GetString(const std::string& path, const std::string& section,

@@ -1,0 +1,128 @@
+// The loop: Timer1 as the deadline of one poll over the X connection and the
+// signal pipe; the waits Form1 asks for; the start of the run.
+#include <X11/Xlib.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "data/paths.h"
+#include "platform/errors.h"
+#include "saver/x11/host.h"
+#include "saver/x11/saver_host.h"
+
+namespace kel::x11 {
+
+// Delivers every queued event, then paints what changed. A handler that
+// fails ends the program with the report, as an error in a window
+// procedure does on Windows (the tick's guards must not swallow it).
+void SaverHost::PumpEvents() {
+    if (SignalArrived()) CloseFromSystem();
+    while (XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        try {
+            Dispatch(event);
+        } catch (const KelError& error) {
+            ReportError(error);
+            _exit(1);
+        } catch (const std::exception& error) {
+            ReportUnexpected(error.what());
+            _exit(1);
+        }
+    }
+    Paint();
+}
+
+bool SaverHost::WaitUntil(Clock::time_point deadline, bool withEvents) {
+    pollfd fds[2] = {{SignalPipe(), POLLIN, 0}, {ConnectionNumber(display_), POLLIN, 0}};
+    for (;;) {
+        const auto left = deadline - Clock::now();
+        if (left <= Clock::duration::zero()) return false;
+        // Whole milliseconds, rounded up: never wakes early to spin.
+        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+        const int ready = poll(fds, withEvents ? 2 : 1, static_cast<int>(std::min<long long>(ms, 1 << 30)));
+        if (ready > 0) return true;
+        if (ready < 0 && errno != EINTR) return false;
+    }
+}
+
+// No events are delivered during a sleep (input waits for the next pump);
+// only a signal ends it, since the saver must close within moments then.
+void SaverHost::Sleep(std::uint32_t milliseconds) {
+    XFlush(display_);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    while (WaitUntil(deadline, false)) {
+        if (SignalArrived()) CloseFromSystem();
+    }
+}
+
+// Lasts `milliseconds` from the call by the monotonic clock: one poll to
+// the deadline, whatever arrives meanwhile delivered at once, then the poll
+// again to the same deadline.
+void SaverHost::WaitForEvents(std::uint32_t milliseconds) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    XFlush(display_);
+    // Events Xlib has read already are in its queue, where poll cannot see
+    // them; those still in the connection wake the poll.
+    if (XQLength(display_) > 0) PumpEvents();
+    while (WaitUntil(deadline, true)) PumpEvents();
+}
+
+void SaverHost::Run() {
+    for (;;) {
+        PumpEvents();
+        if (timerOn_ && Clock::now() >= timerDue_) {
+            form_.Timer1_Timer();
+            // Expiries that fell due during the tick are dropped; the next
+            // one keeps the timer's own rhythm, within one interval.
+            const auto interval = std::chrono::milliseconds(Form1::kTimerIntervalMs);
+            const auto now = Clock::now();
+            while (timerDue_ <= now) timerDue_ += interval;
+            continue;
+        }
+        WaitUntil(timerOn_ ? timerDue_ : Clock::now() + std::chrono::hours(24), true);
+    }
+}
+
+namespace {
+SaverHost* runningHost = nullptr;
+}  // namespace
+
+int RunSaver(const Options& options) {
+    Display* display = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());
+    if (display == nullptr) {
+        const char* name = options.display.empty() ? std::getenv("DISPLAY") : options.display.c_str();
+        throw KelError(ErrorKind::Io, "opening the X display",
+                       std::string("display ") + (name && *name ? name : "(none: DISPLAY is not set)"),
+                       "cannot connect to the X server");
+    }
+    HandleXErrors([] {
+        if (runningHost == nullptr) return;
+        runningHost->QueryUnloadOnce();
+        runningHost->StopSpeaking();
+    });
+    CatchSignals();
+
+    for (const std::string& warning : options.warnings) std::fprintf(stderr, "kel: %s\n", warning.c_str());
+    // A locker holds the screen: it is not the saver's to cover.
+    if (options.standalone && ScreenLocked(display)) return 0;
+    if (!CoversJapanese(display, DefaultScreen(display))) {
+        std::fprintf(stderr, "kel: no font for Japanese: the sayings show as boxes; install "
+                             "fonts-ipafont-gothic or fonts-noto-cjk\n");
+    }
+
+    runningHost = new SaverHost(display, options);  // lives until the process ends
+    SaverHost* host = runningHost;
+    // The settings folder is made only once the saver has somewhere to show.
+    SetDataDirectory(posix::PrepareDataDirectory(), '/');
+    host->form().Load();
+    host->Run();
+}
+
+}  // namespace kel::x11
