@@ -1,6 +1,7 @@
 // The host tests' runner. Runs every test (or those whose "Group.Name"
 // contains one of the arguments), prints one line per test and ends with
-// "N passed, N failed, N skipped"; the exit status is 1 when any failed.
+// "N passed, N failed, N skipped"; the exit status is 1 when any failed or
+// none passed.
 //
 // One mode of its own serves the save-fault tests, which need a process
 // that dies in the middle of a save:
@@ -100,5 +101,6 @@ int main(int argc, char** argv) {
         }
     }
     std::printf("%d passed, %d failed, %d skipped\n", passed, failed, skipped);
-    return failed == 0 && passed + skipped > 0 ? 0 : 1;
+    // A run in which nothing passed tested nothing: that is a failure too.
+    return failed == 0 && passed > 0 ? 0 : 1;
 }
