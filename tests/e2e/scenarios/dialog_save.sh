@@ -2,7 +2,8 @@
 # What we test: the phrase editor's save button.
 #  - the keyboard focus is in the editor when the dialog appears: typing
 #    goes there; "メッセージ保存" writes the edited text in Shift-JIS with one
-#    CR LF after it, then the settings, then the program ends;
+#    CR LF after it, then the settings, then the program ends; a second
+#    save of the text as loaded writes the same bytes again;
 #  - a read-only phrase file: the save fails with a message, the dialog
 #    stays open, the phrase file keeps its bytes and the settings file is
 #    not written; a later close writes the settings as usual.
@@ -34,6 +35,14 @@ expect_sjis_nonblank_lines "save: then the settings were written" "$KEL_INI" \
     "[Mode]" "Sound=1" "Speak=1" "OneShot=0" \
     "[StartUp]" "Frase_No=0"
 expect_absent "save: no temporary file left" "$KEL_WINDIR/kel.dat.new"
+
+# --- a second save of the text as loaded writes the same bytes -------------------
+cp "$KEL_DAT" "$E2E_WORK/dat.first"; cp "$KEL_INI" "$E2E_WORK/ini.first"
+dlg_open save-again
+dlg_click Command1 50 50
+kel_wait_exit save-again 20 || e2e_fail "save-again: the program did not end after the save"
+expect_same_bytes "save-again: kel.dat unchanged by an unchanged save" "$KEL_DAT" "$E2E_WORK/dat.first"
+expect_same_bytes "save-again: kel.ini unchanged" "$KEL_INI" "$E2E_WORK/ini.first"
 
 # --- a read-only phrase file ------------------------------------------------------
 sjis_write "$KEL_INI" "${DLG_DEFAULT_SETTINGS[@]}"

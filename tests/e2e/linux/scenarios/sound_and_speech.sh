@@ -77,7 +77,7 @@ if [ -x /usr/lib/speech-dispatcher-modules/sd_openjtalk ] && [ -d /usr/share/hts
     [ $((end - killed)) -le 150 ] || e2e_fail "term: the voice went on $((end - killed)) ms after SIGTERM"
     e2e_pass_check "term: the voice stopped $((end - killed)) ms after SIGTERM"
 else
-    e2e_log "speech: no Japanese voice installed; not heard"
+    no_voice=1
 fi
 
 run quiet 0 0
@@ -88,3 +88,5 @@ e2e_expect_eq "no server: the loudest sample heard" "$(awk '$1 == "peak" { print
 awk '$1 == "char" { if (last && ($2 - last < 170 || $2 - last > 240)) bad = 1; last = $2 } END { exit bad }' \
     "$E2E_WORK/noserver.card" || e2e_fail "no server: the card lost its pace waiting for sound"
 e2e_pass_check "no server: the card kept its pace"
+# The sound checks ran; the speech checks did not.
+[ -z "${no_voice:-}" ] || e2e_skip "no Japanese voice installed (sd_openjtalk, nitech-jp-atr503-m001): speech not heard"
