@@ -144,6 +144,11 @@ passed=0; failed=0; skipped=0
 report() {
     local name="$1" rc secs
     read -r rc secs <"$RUN_DIR/$name.outcome"
+    # A scenario that passes must have checked something.
+    if [ "$rc" = 0 ] && ! grep -q ' ok: ' "$E2E_RESULTS/$name/log"; then
+        echo "  FAIL: the scenario checked nothing" >>"$E2E_RESULTS/$name/log"
+        rc=1
+    fi
     case $rc in
         0)  passed=$((passed + 1)); echo "PASS $name (${secs} s)" ;;
         77) skipped=$((skipped + 1)); echo "SKIP $name: $(grep -m1 'SKIP:' "$E2E_RESULTS/$name/log" | sed 's/.*SKIP: //')" ;;

@@ -89,6 +89,9 @@ int main(int argc, char** argv) {
             check::Report(__FILE__, __LINE__, "unexpected exception", "");
         }
         const DWORD ms = ::GetTickCount() - start;
+        if (!check::Now().failed && !check::Now().skipped && check::Now().checks == 0) {
+            check::Report(__FILE__, __LINE__, "the test checked nothing", "");
+        }
         if (check::Now().failed) {
             ++failed;
             std::printf("FAIL %s (%lu ms)\n", entry.name.c_str(), ms);
