@@ -50,6 +50,8 @@ data_report_has() {
 data_close_report() {
     data_report_texts --close >/dev/null || e2e_fail "$1: no report to close"
     kel_wait_exit "$1" 15 || e2e_fail "$1: still running 15 s after its report was closed"
+    # A report ends the program with 1; anything else is a crash.
+    kel_expect_exit "$1" 1
     e2e_pass_check "$1: ended after its report"
 }
 

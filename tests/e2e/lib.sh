@@ -185,6 +185,14 @@ e2e_make_template() {
         e2e_wine_env
         export WINEPREFIX="$prefix"
         timeout 180 "$E2E_WINE" wineboot --init >"$prefix.boot.log" 2>&1
+        # No debugger on a crash: the process ends at once with the
+        # exception's code, as where no debugger is registered, and the
+        # scenario sees that status instead of waiting out a crash dialog.
+        local view
+        for view in 32 64; do
+            timeout 60 "$E2E_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+                /v Debugger /d '' /f /reg:$view >>"$prefix.boot.log" 2>&1
+        done
         timeout 60 wineserver -w
     ) || { echo "e2e: wineboot failed (see $prefix.boot.log)" >&2; return 1; }
     [ -f "$prefix/system.reg" ] || { echo "e2e: wineboot left no registry in $prefix" >&2; return 1; }
@@ -259,9 +267,12 @@ e2e_begin() {
 }
 
 # Runs from the EXIT trap: ends the scenario's wine processes and its Xvfb.
+# An instance that ended by itself with a status the scenario never read
+# (kel_exit_code) must have ended with 0: a crash fails the scenario.
 e2e_end() {
     local rc=$?
     trap - EXIT
+    kel__unread_exits || rc=1
     e2e_stop_wine "$WINEPREFIX"
     # The background shells that waited for each wine process.
     local p
@@ -272,7 +283,7 @@ e2e_end() {
 
 # ---------------------------------------------------------------- the program
 
-declare -A KEL_SHELL_PID=()
+declare -A KEL_SHELL_PID=() LX_PID=()
 
 # kel_place_program DIR — copies the program under test to
 # drive_c/DIR/kel.scr of the scenario's prefix (DIR may hold several parts and
@@ -310,7 +321,27 @@ kel_loaded_dlls() {
 
 kel_exited() { [ -f "$E2E_WORK/$1.rc" ]; }
 kel_running() { ! kel_exited "$1"; }
-kel_exit_code() { cat "$E2E_WORK/$1.rc" 2>/dev/null; }
+kel_exit_code() { touch "$E2E_WORK/$1.rc.read"; cat "$E2E_WORK/$1.rc" 2>/dev/null; }
+
+# kel_expect_exit NAME [CODE] — the instance has ended, with CODE (default 0).
+kel_expect_exit() {
+    kel_exited "$1" || e2e_fail "$1: still running"
+    e2e_expect_eq "$1: exit status" "$(kel_exit_code "$1")" "${2:-0}"
+}
+
+# Fails (returns 1) for each instance that has ended with a non-zero status
+# nobody read.
+kel__unread_exits() {
+    local name ok=0
+    for name in "${!KEL_SHELL_PID[@]}" "${!LX_PID[@]}"; do
+        [ -f "$E2E_WORK/$name.rc" ] && [ ! -f "$E2E_WORK/$name.rc.read" ] || continue
+        if [ "$(cat "$E2E_WORK/$name.rc")" != 0 ]; then
+            echo "  $(e2e__stamp) FAIL: $name ended with exit status $(cat "$E2E_WORK/$name.rc") (a crash?)"
+            ok=1
+        fi
+    done
+    return $ok
+}
 
 # kel_wait_exit NAME SECONDS — 0 when the instance ended within the time.
 kel_wait_exit() { e2e_wait_until "$2" kel_exited "$1"; }

@@ -34,6 +34,9 @@ listen_start() {
 # listen_wait — waits for the recording to end (SIGTERM ends it early).
 listen_wait() { wait "$LISTEN_REC_PID"; LISTEN_REC_PID=; }
 
+# listen_stop SECONDS — ends the recording SECONDS from now and waits for it.
+listen_stop() { sleep "$1"; kill "$LISTEN_REC_PID" 2>/dev/null; listen_wait; }
+
 listen_end() {
     local rc=$? p
     local sd="${XDG_RUNTIME_DIR:-/nonexistent}/speech-dispatcher" spd=

@@ -84,9 +84,14 @@ struct Message {
 struct Current {
     bool failed = false;
     bool skipped = false;
+    int checks = 0;  // checks made; a test that passes without one fails
     std::vector<std::string> traces;
 };
 Current& Now();
+inline bool Counted(bool outcome) {
+    ++Now().checks;
+    return outcome;
+}
 void Report(const char* file, int line, const std::string& what, const std::string& message);
 
 struct Failure {
@@ -163,13 +168,12 @@ bool Register(const char* group, const char* name, std::function<::testing::Test
 #define CHECK_FAIL_(what) ::check::Failure{__FILE__, __LINE__, (what)} = ::check::Message()
 
 #define CHECK_BOOL_(cond, text, on_fail)                            \
-    if (static_cast<bool>(cond)) {                                  \
+    if (::check::Counted(static_cast<bool>(cond))) {                \
     } else                                                          \
         on_fail CHECK_FAIL_(std::string("expected: ") + (text))
 #define CHECK_CMP_(a, b, op, text, on_fail)                                                   \
-    if (std::string check_what_;                                                              \
-        ::check::Compare((a), (b), [&](const auto& x, const auto& y) { return op; }, (text), \
-                         &check_what_)) {                                                     \
+    if (std::string check_what_; ::check::Counted(::check::Compare(                           \
+            (a), (b), [&](const auto& x, const auto& y) { return op; }, (text), &check_what_))) { \
     } else                                                                                    \
         on_fail CHECK_FAIL_(check_what_)
 
@@ -204,7 +208,7 @@ bool Register(const char* group, const char* name, std::function<::testing::Test
             }                                                                                \
             return {};                                                                       \
         }();                                                                                 \
-        check_thrown_.empty()) {                                                             \
+        ::check::Counted(check_thrown_.empty())) {                                           \
     } else                                                                                   \
         return CHECK_FAIL_(#statement " threw: " + check_thrown_)
 #define ADD_FAILURE() CHECK_FAIL_("failure")

@@ -1,6 +1,7 @@
 // The host tests' runner. Runs every test (or those whose "Group.Name"
 // contains one of the arguments), prints one line per test and ends with
-// "N passed, N failed, N skipped"; the exit status is 1 when any failed.
+// "N passed, N failed, N skipped"; the exit status is 1 when any failed or
+// none passed.
 //
 // One mode of its own serves the save-fault tests, which need a process
 // that dies in the middle of a save:
@@ -90,6 +91,9 @@ int main(int argc, char** argv) {
             check::Report(__FILE__, __LINE__, "unexpected exception", "");
         }
         const DWORD ms = ::GetTickCount() - start;
+        if (!check::Now().failed && !check::Now().skipped && check::Now().checks == 0) {
+            check::Report(__FILE__, __LINE__, "the test checked nothing", "");
+        }
         if (check::Now().failed) {
             ++failed;
             std::printf("FAIL %s (%lu ms)\n", entry.name.c_str(), ms);
@@ -102,5 +106,6 @@ int main(int argc, char** argv) {
         }
     }
     std::printf("%d passed, %d failed, %d skipped\n", passed, failed, skipped);
-    return failed == 0 && passed + skipped > 0 ? 0 : 1;
+    // A run in which nothing passed tested nothing: that is a failure too.
+    return failed == 0 && passed > 0 ? 0 : 1;
 }

@@ -1,12 +1,11 @@
 // What we test: the SAPI binding as the saver calls it. Where SAPI's SpVoice
 // can be made, speaking a long saying returns at once (asynchronously) and
 // never throws, whether the engine speaks (Windows with a voice) or refuses
-// (Wine 8 answers E_NOTIMPL). Where it cannot be made, the test is skipped.
+// (Wine 8 answers E_NOTIMPL). Where it cannot be made, or refuses, the test
+// is skipped after the checks that still mean something.
 #include "check.h"
 
 #include <windows.h>
-
-#include <cstdio>
 
 #include "speech/speech_session.h"
 #include "speech/win32/sapi_speaker.h"
@@ -16,14 +15,16 @@ namespace {
 
 TEST(SapiSpeaker, SpeaksWithoutWaitingOrStaysSilent) {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    bool spoke = false;
     {
         SapiVoiceEngine probe;
-        if (!probe.Create()) GTEST_SKIP() << "no SAPI.SpVoice here";
-        const bool japanese = probe.SelectVoice(SpeechSession::kJapaneseVoice);
-        const bool spoke = probe.Speak(u"\x3066\x3059\x3068", SpeechSession::kSpeakAsync |
-                                                                  SpeechSession::kPurgeBeforeSpeak);
-        std::printf("  note: SpVoice made; Japanese voice %s; Speak %s\n",
-                    japanese ? "chosen" : "not found", spoke ? "accepted" : "refused");
+        if (!probe.Create()) {
+            ::CoUninitialize();
+            GTEST_SKIP() << "no SAPI.SpVoice here";
+        }
+        probe.SelectVoice(SpeechSession::kJapaneseVoice);
+        spoke = probe.Speak(u"\x3066\x3059\x3068",
+                            SpeechSession::kSpeakAsync | SpeechSession::kPurgeBeforeSpeak);
     }
     SapiSpeaker speaker;
     std::u16string saying;
@@ -31,8 +32,12 @@ TEST(SapiSpeaker, SpeaksWithoutWaitingOrStaysSilent) {
     const DWORD start = ::GetTickCount();
     ASSERT_NO_THROW(speaker.SpeakText(saying));
     ASSERT_NO_THROW(speaker.SpeakText(saying));  // cuts off the first
-    EXPECT_LT(::GetTickCount() - start, 3000u) << "ms: speaking must not wait for the voice";
+    const DWORD elapsed = ::GetTickCount() - start;
     ::CoUninitialize();
+    // An engine that refuses answers at once: how long speaking takes says
+    // nothing then, and only the refusal's handling was seen.
+    if (!spoke) GTEST_SKIP() << "SpVoice refuses to speak here (E_NOTIMPL under Wine): refusals handled, waiting not measurable";
+    EXPECT_LT(elapsed, 3000u) << "ms: speaking must not wait for the voice";
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ lx_begin() {
 lx_end() {
     local rc=$? i pid
     trap - EXIT
+    kel__unread_exits || rc=1
     for (( i = ${#LX_PIDS[@]} - 1; i >= 0; i-- )); do
         pid=${LX_PIDS[$i]}
         kill "$pid" 2>/dev/null || true
@@ -38,7 +39,6 @@ lx_end() {
 
 # lx_start NAME ARGS... — kel in the background; $E2E_WORK/NAME.rc holds its
 # exit status once it has ended, NAME.err its stderr; LX_PID[NAME] its PID.
-declare -A LX_PID=()
 lx_start() {
     local name="$1"; shift
     rm -f "$E2E_WORK/$name.rc" "$E2E_WORK/$name.pid"
@@ -51,7 +51,12 @@ lx_start() {
 }
 lx_exited() { [ -f "$E2E_WORK/$1.rc" ]; }
 lx_wait_exit() { e2e_wait_until "$2" lx_exited "$1"; }
-lx_exit_code() { cat "$E2E_WORK/$1.rc"; }
+lx_exit_code() { touch "$E2E_WORK/$1.rc.read"; cat "$E2E_WORK/$1.rc"; }
+# lx_expect_exit NAME [CODE] — the instance has ended, with CODE (default 0).
+lx_expect_exit() {
+    lx_exited "$1" || e2e_fail "$1: still running"
+    e2e_expect_eq "$1: exit status" "$(lx_exit_code "$1")" "${2:-0}"
+}
 
 # Sayings whose every character is symmetric, so that any title card's ink
 # is centred where the character is: one that fits the screen at 72 points

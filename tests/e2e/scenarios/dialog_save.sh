@@ -2,7 +2,8 @@
 # What we test: the phrase editor's save button.
 #  - the keyboard focus is in the editor when the dialog appears: typing
 #    goes there; "メッセージ保存" writes the edited text in Shift-JIS with one
-#    CR LF after it, then the settings, then the program ends;
+#    CR LF after it, then the settings, then the program ends; of two
+#    unchanged saves after it, the second writes the same bytes as the first;
 #  - a read-only phrase file: the save fails with a message, the dialog
 #    stays open, the phrase file keeps its bytes and the settings file is
 #    not written; a later close writes the settings as usual.
@@ -34,6 +35,17 @@ expect_sjis_nonblank_lines "save: then the settings were written" "$KEL_INI" \
     "[Mode]" "Sound=1" "Speak=1" "OneShot=0" \
     "[StartUp]" "Frase_No=0"
 expect_absent "save: no temporary file left" "$KEL_WINDIR/kel.dat.new"
+
+# --- unchanged saves settle: the second writes the same bytes as the first --------
+# (The first adds one empty line after a text that ends with a line end.)
+for n in 1 2; do
+    dlg_open "unchanged-$n"
+    dlg_click Command1 50 50
+    kel_wait_exit "unchanged-$n" 20 || e2e_fail "unchanged-$n: the program did not end after the save"
+    cp "$KEL_DAT" "$E2E_WORK/dat.$n"; cp "$KEL_INI" "$E2E_WORK/ini.$n"
+done
+expect_same_bytes "unchanged-2: kel.dat as the first unchanged save wrote it" "$E2E_WORK/dat.2" "$E2E_WORK/dat.1"
+expect_same_bytes "unchanged-2: kel.ini as the first unchanged save wrote it" "$E2E_WORK/ini.2" "$E2E_WORK/ini.1"
 
 # --- a read-only phrase file ------------------------------------------------------
 sjis_write "$KEL_INI" "${DLG_DEFAULT_SETTINGS[@]}"

@@ -57,5 +57,6 @@ esac
 x_move 512 150
 kel_start saver /s
 kel_wait_exit saver 15 || e2e_fail "the saver still runs 15 s after its start"
+kel_expect_exit saver 0
 e2e_expect_eq "Form1 windows" "$(x_window_count Form1)" 0
 e2e_pass_check "the saver ended at once"

@@ -23,9 +23,10 @@ load_fails() {
     outcome=$(data_outcome "$name" 30)
     e2e_expect_eq "$name: the saver reports instead of running" "$outcome" reports
     data_report_has "$name" "${@:4}"
-    # The first tick would fall due one second after Load began, and its
-    # one-shot end about three seconds later.
-    sleep 6
+    # The first tick would fall due one second after Load began (before the
+    # report), and its one-shot end 3.2 s later (a card of six characters
+    # and the two-second wait).
+    sleep 5
     kel_running "$name" \
         || e2e_fail "$name: ended behind its report (exit code $(kel_exit_code "$name"))"
     x_screenshot "$name-report" >/dev/null

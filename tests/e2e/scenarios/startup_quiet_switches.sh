@@ -22,7 +22,7 @@ for args in "/p 1234" "-P" "/a 99"; do
         sleep 0.1
     done
     kel_exited "quiet$n" || e2e_fail "'$args': still running after 15 s"
-    e2e_pass_check "'$args': ended"
+    kel_expect_exit "quiet$n" 0
     e2e_expect_eq "'$args': windows shown while it ran" "$seen" ""
     expect_absent "'$args': no data file created" "$KEL_INI" "$KEL_DAT"
 done

@@ -14,18 +14,22 @@ cc -O1 -o "$E2E_WORK/screen_probe" "$E2E_LIB_DIR/../bench/screen_probe.c" -lX11 
 mkdir -p "$(dirname "$KEL_DAT")"
 sjis_write "$KEL_DAT" "*** 音と声 ***" "一つ目" "二つ目の言葉" "三つ目"
 
-# run NAME SOUND SPEAK — one one-shot run, heard and watched for 12 s; leaves
-# NAME.heard (listen's lines) and NAME.seen (screen_probe's lines).
+# run NAME SOUND SPEAK — one one-shot run, heard and watched until a second
+# after it ended (12 s at most); leaves NAME.heard (listen's lines) and
+# NAME.seen (screen_probe's lines).
 run() {
     sjis_write "$KEL_INI" "[View]" "ViewMode=0" "FontMode=1" "[Mode]" "Sound=$2" "Speak=$3" \
         "OneShot=1" "[StartUp]" "Frase_No=2"
     listen_start 12 "$E2E_WORK/$1.heard"
     "$E2E_WORK/screen_probe" "$E2E_WORK/$1.seen" 11.5 &
-    LX_PIDS+=($!)
+    local probe=$!
+    LX_PIDS+=($probe)
     lx_start "$1"
     lx_wait_exit "$1" 11 || e2e_fail "$1: the one-shot run did not end by itself"
     date +%s%3N >"$E2E_WORK/$1.ended"
-    listen_wait
+    lx_expect_exit "$1" 0
+    listen_stop 1
+    kill "$probe" 2>/dev/null; wait "$probe" 2>/dev/null
     e2e_expect_eq "$1: the next index is written" "$(lx_frase_no)" 1
     # The card's characters: each change of the screen with something bright
     # but narrower than the saying, until the saying (wider than 300 pixels).
@@ -70,14 +74,14 @@ if [ -x /usr/lib/speech-dispatcher-modules/sd_openjtalk ] && [ -d /usr/share/hts
     sleep 2
     killed=$(date +%s%3N); kill "${LX_PID[term]}"
     lx_wait_exit term 2 || e2e_fail "term: SIGTERM did not end the saver"
-    listen_wait
+    listen_stop 0.5
     read -r start end < <(awk -v k="$killed" '$1 == "span" && $2 < k && $3 > k - 100 { printf "%.0f %.0f", $2, $3 }' \
         "$E2E_WORK/term.heard")
     [ -n "$start" ] || e2e_fail "term: no voice heard when the signal came"
     [ $((end - killed)) -le 150 ] || e2e_fail "term: the voice went on $((end - killed)) ms after SIGTERM"
     e2e_pass_check "term: the voice stopped $((end - killed)) ms after SIGTERM"
 else
-    e2e_log "speech: no Japanese voice installed; not heard"
+    no_voice=1
 fi
 
 run quiet 0 0
@@ -88,3 +92,5 @@ e2e_expect_eq "no server: the loudest sample heard" "$(awk '$1 == "peak" { print
 awk '$1 == "char" { if (last && ($2 - last < 170 || $2 - last > 240)) bad = 1; last = $2 } END { exit bad }' \
     "$E2E_WORK/noserver.card" || e2e_fail "no server: the card lost its pace waiting for sound"
 e2e_pass_check "no server: the card kept its pace"
+# The sound checks ran; the speech checks did not.
+[ -z "${no_voice:-}" ] || e2e_skip "no Japanese voice installed (sd_openjtalk, nitech-jp-atr503-m001): speech not heard"

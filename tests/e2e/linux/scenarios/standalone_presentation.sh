@@ -27,6 +27,7 @@ x_wait_window Form1 10 >/dev/null || e2e_fail "no window within 10 s"
 x_move 990 690
 lx_start third
 lx_wait_exit third 3 || e2e_fail "a second standalone instance did not end at once"
+lx_expect_exit third 0
 lx_exited second && e2e_fail "the saver ended before its first tick"
 e2e_pass_check "a movement before the first tick and a second instance change nothing"
 
@@ -38,4 +39,5 @@ read -r w h _ <<<"$(img_bright_bbox "$saying")"
 expect_centred_in "the whole saying" "$(img_bright_bbox "$saying")" 0 0 1024 768 12
 x_click 1
 lx_wait_exit second 2 || e2e_fail "a click did not end the saver"
+lx_expect_exit second 0
 e2e_expect_eq "Frase_No after a click on saying 2" "$(lx_frase_no)" 2
