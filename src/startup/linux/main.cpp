@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/messages_linux.h"
 #include "platform/linux/process_linux.h"
 #include "saver/x11/linux_seam.h"
 #include "saver/x11/saver_host.h"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
     // fresh mappings would be zeroed page by page for every character.
     mallopt(M_MMAP_THRESHOLD, 4 << 20);
     mallopt(M_TRIM_THRESHOLD, 8 << 20);
+    kel::posix::InitMessages(argv[0]);
     try {
         return Main(argc, argv);
     } catch (const kel::KelError& error) {
