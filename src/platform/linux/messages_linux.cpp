@@ -41,14 +41,27 @@ void InitMessages(const char* programPath) {
                                   : KEL_LOCALE_DIR);
 }
 
+// A whole text found in the catalogue; else its longest known beginning and
+// its longest known end, each translated, with the name between them kept.
 std::string Translate(const std::string& text) {
     if (text.empty()) return text;
     if (const char* whole = Lookup(text)) return whole;
+    std::string head, middle = text;
     for (std::size_t space = text.rfind(' '); space != std::string::npos && space > 0;
          space = text.rfind(' ', space - 1)) {
-        if (const char* head = Lookup(text.substr(0, space))) return head + text.substr(space);
+        if (const char* known = Lookup(text.substr(0, space))) {
+            head = known;
+            middle = text.substr(space);
+            break;
+        }
     }
-    return text;
+    for (std::size_t space = middle.find(' ', 1); space != std::string::npos;
+         space = middle.find(' ', space + 1)) {
+        if (const char* known = Lookup(middle.substr(space + 1))) {
+            return head + middle.substr(0, space) + " " + known;
+        }
+    }
+    return head + middle;
 }
 
 std::string ErrorLine(const KelError& error) {

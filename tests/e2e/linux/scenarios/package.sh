@@ -61,8 +61,8 @@ grep -q 'kel - Japanese sayings' "$E2E_WORK/man.txt" || e2e_fail "man -l kel.6 s
 e2e_pass_check "installed: kel --help and man -l kel.6"
 
 # A start error: one line, in the locale's language.
-for case in "ja_JP.UTF-8:kel: X ディスプレイへの接続 (ディスプレイ :99): X サーバーに接続できません" \
-            "C.UTF-8:kel: opening the X display (display :99): cannot connect to the X server"; do
+for case in "ja_JP.UTF-8:kel: X ディスプレイへの接続 (:99): X サーバーに接続できません" \
+            "C.UTF-8:kel: opening the X display (:99): cannot connect to the X server"; do
     env -u LANGUAGE -u LC_MESSAGES LC_ALL="${case%%:*}" /usr/bin/kel -display :99 >"$E2E_WORK/err.out" 2>&1; rc=$?
     e2e_expect_eq "${case%%:*}: exit status" "$rc" 1
     e2e_expect_eq "${case%%:*}: the message" "$(cat "$E2E_WORK/err.out")" "${case#*:}"
