@@ -43,8 +43,9 @@ if [ -z "$deb" ]; then
         || e2e_fail "scripts/build deb failed: $(tail -5 "$E2E_WORK/build.log")"
     deb=$(ls "$E2E_WORK"/dist/kel_*.deb)
 fi
-lintian --tag-display-limit 0 "$deb" >"$E2E_WORK/lintian.log" 2>&1
-grep -E '^E: ' "$E2E_WORK/lintian.log" && e2e_fail "lintian reports errors"
+lintian --tag-display-limit 0 "$deb" >"$E2E_WORK/lintian.log" 2>&1 \
+    || e2e_fail "lintian: $(grep -E '^[EW]: ' "$E2E_WORK/lintian.log" | head -5)"
+! grep -E '^E: ' "$E2E_WORK/lintian.log" || e2e_fail "lintian reports errors"
 grep -q '^Depends: .*libx11-6' <(dpkg-deb -f "$deb") || e2e_fail "no computed dependencies: $(dpkg-deb -f "$deb" Depends)"
 e2e_pass_check "lintian: no errors ($(grep -c '^[WI]: ' "$E2E_WORK/lintian.log") warnings and notes)"
 
@@ -56,8 +57,8 @@ outside=$(dpkg -L kel | grep -vE '^/usr(/|$)|^/\.$')
 e2e_expect_eq "installed kel --help: exit status" "$rc" 0
 grep -q '^usage: kel' "$E2E_WORK/help.out" || e2e_fail "kel --help printed: $(head -2 "$E2E_WORK/help.out")"
 [ "$(readlink -f /usr/libexec/xscreensaver/kel)" = /usr/bin/kel ] || e2e_fail "the hack is no link to /usr/bin/kel"
-man -l /usr/share/man/man6/kel.6.gz 2>&1 | col -b >"$E2E_WORK/man.txt"
-grep -q 'kel - Japanese sayings' "$E2E_WORK/man.txt" || e2e_fail "man -l kel.6 shows: $(head -5 "$E2E_WORK/man.txt")"
+MANPAGER=cat man -l /usr/share/man/man6/kel.6.gz >"$E2E_WORK/man.out" 2>&1 || e2e_fail "man -l kel.6 failed: $(head -3 "$E2E_WORK/man.out")"
+col -b <"$E2E_WORK/man.out" | grep -q 'kel - Japanese sayings' || e2e_fail "man -l kel.6 shows: $(head -5 "$E2E_WORK/man.out")"
 e2e_pass_check "installed: kel --help and man -l kel.6"
 
 # A start error: one line, in the locale's language.
