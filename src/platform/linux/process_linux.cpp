@@ -1,7 +1,14 @@
 #include "platform/linux/process_linux.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
 #include <string>
 
 #include "platform/errors.h"
@@ -17,7 +24,59 @@ extern const unsigned char title_close_wav[];
 extern const std::size_t title_close_wav_size;
 }  // namespace embedded
 
-void PosixProcess::EndProgram() { ::_exit(0); }
+namespace {
+volatile sig_atomic_t endSignal = 0;
+}  // namespace
+
+void NoteEndSignal(int signalNumber) {
+    if (endSignal == 0) endSignal = signalNumber;
+}
+
+void PosixProcess::EndProgram() {
+    const int signalNumber = endSignal;
+    if (signalNumber != 0) {
+        // The default action, unblocked, on this thread: the process ends
+        // here, reported to its parent as ended by that signal.
+        struct sigaction action {};
+        action.sa_handler = SIG_DFL;
+        sigemptyset(&action.sa_mask);
+        sigaction(signalNumber, &action, nullptr);
+        sigset_t only;
+        sigemptyset(&only);
+        sigaddset(&only, signalNumber);
+        pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+        ::raise(signalNumber);
+    }
+    ::_exit(0);
+}
+
+std::string RuntimeDirectory() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && *runtime == '/') return runtime;
+    const std::string dir = "/tmp/kel-" + std::to_string(getuid());
+    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return {};
+    struct stat info {};
+    // Someone else's folder of that name is not ours to trust.
+    if (lstat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()) return {};
+    return dir;
+}
+
+bool HoldSoundTurn() {
+    static std::mutex guard;
+    static int fd = -1;
+    static bool held = false;
+    std::lock_guard<std::mutex> lock(guard);
+    if (held) return true;
+    if (fd < 0) {
+        const std::string dir = RuntimeDirectory();
+        // Without a place for the lock every process plays: better twice than never.
+        if (dir.empty()) return held = true;
+        fd = ::open((dir + "/kel-sound.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd < 0) return held = true;
+    }
+    held = ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+    return held;
+}
 
 std::u16string PosixProcess::ProgramDirectory() const {
     std::string path(256, '\0');

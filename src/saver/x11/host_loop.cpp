@@ -98,9 +98,10 @@ int RunSaver(const Options& options) {
     Display* display = XOpenDisplay(options.display.empty() ? nullptr : options.display.c_str());
     if (display == nullptr) {
         const char* name = options.display.empty() ? std::getenv("DISPLAY") : options.display.c_str();
-        throw KelError(ErrorKind::Io, "opening the X display",
-                       std::string("display ") + (name && *name ? name : "(none: DISPLAY is not set)"),
-                       "cannot connect to the X server");
+        if (name == nullptr || *name == '\0') {
+            throw KelError(ErrorKind::Io, "opening the X display", {}, "DISPLAY is not set");
+        }
+        throw KelError(ErrorKind::Io, "opening the X display", name, "cannot connect to the X server");
     }
     HandleXErrors([] {
         if (runningHost == nullptr) return;

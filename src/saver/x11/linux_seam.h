@@ -7,6 +7,7 @@
 
 #include "platform/errors.h"
 #include "platform/linux/data_linux.h"
+#include "platform/linux/messages_linux.h"
 #include "platform/linux/process_linux.h"
 
 namespace kel::x11 {
@@ -18,12 +19,8 @@ struct LinuxSeam {
     posix::PosixProcess process;
 };
 
-// One clear message on stderr; the caller ends the program with exit code 1.
-inline void ReportError(const KelError& error) {
-    std::fprintf(stderr, "kel: %s\n", error.Report().c_str());
-}
-inline void ReportUnexpected(const char* what) {
-    std::fprintf(stderr, "kel: unexpected error: %s\n", what != nullptr ? what : "");
-}
+// One line on stderr; the caller ends the program with exit code 1.
+inline void ReportError(const KelError& error) { posix::ReportStartError(error); }
+inline void ReportUnexpected(const char* what) { posix::ReportUnexpectedError(what); }
 
 }  // namespace kel::x11

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "platform/errors.h"
+#include "platform/linux/process_linux.h"
 #include "saver/x11/host.h"
 
 namespace kel::x11 {
@@ -22,7 +23,8 @@ namespace {
 int signalPipe[2] = {-1, -1};
 volatile sig_atomic_t signalled = 0;  // spares a read of the pipe at every pump
 
-extern "C" void OnSignal(int) {
+extern "C" void OnSignal(int signalNumber) {
+    posix::NoteEndSignal(signalNumber);  // the process ends by it after the close step
     signalled = 1;
     const int saved = errno;
     const char byte = 1;

@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "platform/linux/process_linux.h"
 #include "platform/linux/shared_library.h"
 #include "sound/wave_file.h"
 
@@ -110,6 +111,8 @@ PulseSoundPlayer::~PulseSoundPlayer() {
 }
 
 void PulseSoundPlayer::Play(const std::vector<std::uint8_t>& soundFile) {
+    // One sound at a time across the user's kel processes.
+    if (!HoldSoundTurn()) return;
     Cue cue;
     const bool playable = ReadCue(soundFile, cue);
     if (!loop_ && (!playable || !StartLoop())) return;

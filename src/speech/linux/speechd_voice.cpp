@@ -3,21 +3,26 @@
 #include <libspeechd.h>
 #include <signal.h>
 
-#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
+#include "platform/linux/process_linux.h"
 #include "platform/linux/shared_library.h"
 #include "platform/text.h"
+#include "speech/linux/private_server.h"
 
 namespace kel::posix {
 
 namespace {
 
-// The functions of libspeechd the engine calls, looked up on the connecting
+// The functions of libspeechd the engine calls, looked up on the voice
 // thread (see platform/linux/shared_library.h).
-#define KEL_SPEECHD_FUNCTIONS(X) X(free_spd_modules) X(spd_cancel) X(spd_close) \
-    X(spd_list_modules) X(spd_open) X(spd_say) X(spd_set_language) X(spd_set_notification_on) \
+#define KEL_SPEECHD_FUNCTIONS(X) X(free_spd_modules) X(spd_cancel) X(spd_list_modules) \
+    X(spd_open2) X(spd_say) X(spd_set_language) X(spd_set_notification_on) \
     X(spd_set_output_module)
 
 struct SpeechdApi {
@@ -37,10 +42,52 @@ const SpeechdApi* OpenSpeechd() {
     });
 }
 
-// libspeechd's event callbacks carry no context; there is one engine.
-std::atomic<SpeechDispatcherEngine*> gEngine{nullptr};
+// How long a private server may take to open its socket.
+constexpr auto kServerStartLimit = std::chrono::seconds(10);
 
-SPDConnection* Spd(void* connection) { return static_cast<SPDConnection*>(connection); }
+}  // namespace
+
+struct SpeechDispatcherEngine::Shared {
+    enum class Link { Idle, Connecting, Ready, Missing };
+
+    std::mutex mutex;
+    std::condition_variable changed;  // for the saver's waits and the voice thread's
+    Link link = Link::Idle;
+    bool wantJapanese = false;
+    bool threadStarted = false;
+    bool quit = false;
+    // Requests for the voice thread.
+    std::string text;        // the newest saying, said after a purge
+    bool hasText = false;
+    bool cancel = false;
+    // What is being said.
+    bool saying = false;           // handed over, and spd_say has not answered yet
+    unsigned stops = 0;            // Stop calls so far: a say they overtook is no longer wanted
+    std::size_t lastSaid = 0;      // message ids grow; the last one the server took
+    std::size_t lastFinished = 0;  // and the highest one ended or cancelled
+
+    bool SpeakingLocked() const {
+        if (link == Link::Missing || link == Link::Idle) return false;
+        return hasText || saying || lastSaid > lastFinished;
+    }
+    void Finished(std::size_t messageId) {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (messageId > lastFinished) lastFinished = messageId;
+        changed.notify_all();
+    }
+    void Run();
+    SPDConnection* Connect();
+};
+
+namespace {
+
+// libspeechd's event callbacks carry no context; there is one engine, and
+// what they touch lives as long as the connection: until the process ends.
+std::shared_ptr<SpeechDispatcherEngine::Shared>* gShared = nullptr;
+
+void OnFinished(std::size_t messageId, std::size_t, SPDNotificationType) {
+    if (gShared) (*gShared)->Finished(messageId);
+}
 
 bool HasModule(SPDConnection* connection, const char* name) {
     char** modules = lib->spd_list_modules(connection);
@@ -51,161 +98,158 @@ bool HasModule(SPDConnection* connection, const char* name) {
     return found;
 }
 
-void OnFinished(std::size_t messageId, std::size_t, SPDNotificationType) {
-    if (SpeechDispatcherEngine* engine = gEngine) engine->MessageFinished(messageId);
+// A server at `socketPath`, or the session's own one (SPEECHD_ADDRESS, else
+// the user's runtime folder) when it is null. Never starts one: libspeechd
+// would start a server that outlives the saver.
+SPDConnection* Open(const char* socketPath) {
+    char* error = nullptr;
+    SPDConnection* connection;
+    if (socketPath != nullptr) {
+        SPDConnectionAddress address{};
+        address.method = SPD_METHOD_UNIX_SOCKET;
+        address.unix_socket_name = const_cast<char*>(socketPath);
+        connection = lib->spd_open2("kel", "saying", nullptr, SPD_MODE_THREADED, &address, 0, &error);
+    } else {
+        connection = lib->spd_open2("kel", "saying", nullptr, SPD_MODE_THREADED, nullptr, 0, &error);
+    }
+    std::free(error);
+    return connection;
 }
 
 }  // namespace
 
+// On the voice thread. The session's server where one runs; otherwise a
+// private one that ends with this process (speech/linux/private_server.h).
+SPDConnection* SpeechDispatcherEngine::Shared::Connect() {
+    lib = OpenSpeechd();
+    if (!lib) return nullptr;
+    SPDConnection* connection = Open(nullptr);
+    if (!connection && std::getenv("SPEECHD_ADDRESS") == nullptr) {
+        const std::string socket = StartPrivateSpeechServer();
+        const auto limit = std::chrono::steady_clock::now() + kServerStartLimit;
+        while (!socket.empty() && !connection && std::chrono::steady_clock::now() < limit) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            connection = Open(socket.c_str());
+        }
+    }
+    if (!connection) return nullptr;
+    bool japanese;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        japanese = wantJapanese;
+    }
+    bool usable = !japanese || (HasModule(connection, "openjtalk") &&
+                                lib->spd_set_output_module(connection, "openjtalk") == 0 &&
+                                lib->spd_set_language(connection, "ja") == 0);
+    if (usable) {
+        connection->callback_end = connection->callback_cancel = OnFinished;
+        usable = lib->spd_set_notification_on(connection, SPD_END) == 0 &&
+                 lib->spd_set_notification_on(connection, SPD_CANCEL) == 0;
+    }
+    // An unusable connection is left as it is: closing it could block too.
+    return usable ? connection : nullptr;
+}
+
+// The voice thread: connects, then carries out the requests, newest first,
+// until the engine goes.
+void SpeechDispatcherEngine::Shared::Run() {
+    SPDConnection* connection = Connect();
+    std::unique_lock<std::mutex> lock(mutex);
+    link = connection ? Link::Ready : Link::Missing;
+    if (!connection) {
+        hasText = saying = false;
+        text.clear();
+    }
+    changed.notify_all();
+    while (connection) {
+        changed.wait(lock, [this] { return quit || hasText || cancel; });
+        if (quit) return;
+        const bool say = hasText;
+        const std::string utf8 = std::move(text);
+        const unsigned stopsBefore = stops;
+        text.clear();
+        hasText = cancel = false;
+        lock.unlock();
+        lib->spd_cancel(connection);  // purges what the last saying still says
+        const int id = say ? lib->spd_say(connection, SPD_TEXT, utf8.c_str()) : -1;
+        lock.lock();
+        if (id > 0) {
+            lastSaid = static_cast<std::size_t>(id);
+            // Stopped meanwhile: the cancel asked for is on its way.
+            if (stops != stopsBefore && lastFinished < lastSaid) lastFinished = lastSaid;
+        }
+        if (say && !hasText) saying = false;
+        changed.notify_all();
+    }
+}
+
+SpeechDispatcherEngine::SpeechDispatcherEngine() : shared_(std::make_shared<Shared>()) {}
+
+// Never joins the voice thread: it may be blocked on the server for good.
 SpeechDispatcherEngine::~SpeechDispatcherEngine() {
-    Stop();
-    if (connecting_.joinable()) connecting_.join();
-    std::lock_guard<std::mutex> calls(calls_);
-    if (connection_) lib->spd_close(Spd(connection_));
-    if (gEngine == this) gEngine = nullptr;
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->quit = true;
+    shared_->changed.notify_all();
 }
 
 bool SpeechDispatcherEngine::Create() {
-    std::lock_guard<std::mutex> lock(state_);
-    if (link_ != Link::Idle || gEngine) return false;
-    gEngine = this;
-    link_ = Link::Connecting;  // the thread starts with the first saying
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    if (shared_->link != Shared::Link::Idle || gShared) return false;
+    gShared = new std::shared_ptr<Shared>(shared_);
+    shared_->link = Shared::Link::Connecting;  // the thread starts with the first saying
     return true;
 }
 
 bool SpeechDispatcherEngine::SelectVoice(const std::u16string& requiredAttributes) {
-    std::lock_guard<std::mutex> lock(state_);
-    wantJapanese_ = requiredAttributes == SpeechSession::kJapaneseVoice;
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->wantJapanese = requiredAttributes == SpeechSession::kJapaneseVoice;
     return true;
 }
 
-// The thread takes none of the program's signals (SIGTERM belongs to the
-// host's loop); neither do libspeechd's own threads, started from it.
-void SpeechDispatcherEngine::StartConnecting() {
-    sigset_t all, old;
-    sigfillset(&all);
-    pthread_sigmask(SIG_BLOCK, &all, &old);
-    connecting_ = std::thread([this] { Connect(); });
-    pthread_sigmask(SIG_SETMASK, &old, nullptr);
-}
-
-// On the connecting thread. spd_open starts the server when none runs.
-void SpeechDispatcherEngine::Connect() {
-    lib = OpenSpeechd();
-    SPDConnection* connection =
-        lib ? lib->spd_open("kel", "saying", nullptr, SPD_MODE_THREADED) : nullptr;
-    bool usable = connection != nullptr;
-    if (usable) {
-        bool japanese;
-        {
-            std::lock_guard<std::mutex> lock(state_);
-            japanese = wantJapanese_;
-        }
-        usable = !japanese || (HasModule(connection, "openjtalk") &&
-                               lib->spd_set_output_module(connection, "openjtalk") == 0 &&
-                               lib->spd_set_language(connection, "ja") == 0);
-        if (usable) {
-            connection->callback_end = connection->callback_cancel = OnFinished;
-            usable = lib->spd_set_notification_on(connection, SPD_END) == 0 &&
-                     lib->spd_set_notification_on(connection, SPD_CANCEL) == 0;
-        }
-        if (!usable) {
-            lib->spd_close(connection);
-            connection = nullptr;
-        }
-    }
-    std::string waiting;
-    bool hasWaiting;
-    {
-        std::lock_guard<std::mutex> calls(calls_);
-        connection_ = connection;
-        std::lock_guard<std::mutex> lock(state_);
-        link_ = usable ? Link::Ready : Link::Missing;
-        hasWaiting = hasWaiting_ && usable;
-        waiting.swap(waiting_);
-        hasWaiting_ = false;
-        saying_ = hasWaiting;  // still "speaking" until the say below is made
-        changed_.notify_all();
-    }
-    if (hasWaiting) Say(waiting);
-}
-
-bool SpeechDispatcherEngine::Speak(const std::u16string& text, long flags) {
+bool SpeechDispatcherEngine::Speak(const std::u16string& text, long) {
     std::string utf8 = Utf16ToUtf8(text);
-    {
-        std::lock_guard<std::mutex> lock(state_);
-        switch (link_) {
-        case Link::Idle:
-        case Link::Missing:
-            return false;
-        case Link::Connecting:
-            // The newest saying replaces one still waiting, as a purge would.
-            waiting_ = std::move(utf8);
-            hasWaiting_ = true;
-            if (!connecting_.joinable()) StartConnecting();
-            return true;
-        case Link::Ready:
-            saying_ = true;
-            break;
-        }
+    // One voice at a time across the user's kel processes.
+    if (!HoldSoundTurn()) return false;
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    Shared& s = *shared_;
+    if (s.link == Shared::Link::Idle || s.link == Shared::Link::Missing) return false;
+    // The newest saying replaces one still waiting; the voice thread purges
+    // whatever is said before it says this one.
+    s.text = std::move(utf8);
+    s.hasText = s.saying = true;
+    s.changed.notify_all();
+    if (!s.threadStarted) {
+        s.threadStarted = true;
+        // The thread takes none of the program's signals (they belong to the
+        // host's loop); neither do libspeechd's own threads, started from it.
+        sigset_t all, old;
+        sigfillset(&all);
+        pthread_sigmask(SIG_BLOCK, &all, &old);
+        std::shared_ptr<Shared> shared = shared_;
+        std::thread([shared] { shared->Run(); }).detach();
+        pthread_sigmask(SIG_SETMASK, &old, nullptr);
     }
-    if (flags & SpeechSession::kPurgeBeforeSpeak) {
-        std::lock_guard<std::mutex> calls(calls_);
-        lib->spd_cancel(Spd(connection_));
-    }
-    Say(utf8);
     return true;
-}
-
-// saying_ is set by the caller; this clears it once the server has the text.
-// A Stop that came in between clears it first, and then nothing is said.
-void SpeechDispatcherEngine::Say(const std::string& utf8) {
-    std::lock_guard<std::mutex> calls(calls_);
-    {
-        std::lock_guard<std::mutex> lock(state_);
-        if (!saying_) return;
-    }
-    const int id = connection_ ? lib->spd_say(Spd(connection_), SPD_TEXT, utf8.c_str()) : -1;
-    std::lock_guard<std::mutex> lock(state_);
-    if (id > 0) lastSaid_ = static_cast<std::size_t>(id);
-    saying_ = false;
-    changed_.notify_all();
 }
 
 // Message ids grow, so a saying has ended once an id at least as high as
 // its own has ended or been cancelled; an end event that overtakes the
 // answer to spd_say is handled as well.
-void SpeechDispatcherEngine::MessageFinished(std::size_t messageId) {
-    std::lock_guard<std::mutex> lock(state_);
-    if (messageId > lastFinished_) lastFinished_ = messageId;
-    changed_.notify_all();
-}
-
-bool SpeechDispatcherEngine::SpeakingLocked() const {
-    if (link_ == Link::Missing || link_ == Link::Idle) return false;
-    return hasWaiting_ || saying_ || lastSaid_ > lastFinished_;
-}
-
 bool SpeechDispatcherEngine::WaitUntilDone(std::uint32_t limitMs) {
-    std::unique_lock<std::mutex> lock(state_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(limitMs),
-                             [this] { return !SpeakingLocked(); });
+    std::unique_lock<std::mutex> lock(shared_->mutex);
+    return shared_->changed.wait_for(lock, std::chrono::milliseconds(limitMs),
+                                     [this] { return !shared_->SpeakingLocked(); });
 }
 
 void SpeechDispatcherEngine::Stop() {
-    bool ready;
-    {
-        std::lock_guard<std::mutex> lock(state_);
-        hasWaiting_ = false;
-        waiting_.clear();
-        saying_ = false;
-        lastFinished_ = lastSaid_;
-        ready = link_ == Link::Ready;
-        changed_.notify_all();
-    }
-    if (!ready) return;
-    std::lock_guard<std::mutex> calls(calls_);
-    if (connection_) lib->spd_cancel(Spd(connection_));
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    Shared& s = *shared_;
+    s.hasText = s.saying = false;
+    s.text.clear();
+    s.lastFinished = s.lastSaid;
+    ++s.stops;
+    s.cancel = s.link == Shared::Link::Ready;
+    s.changed.notify_all();
 }
 
 }  // namespace kel::posix

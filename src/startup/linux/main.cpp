@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,30 +12,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/messages_linux.h"
+#include "platform/linux/process_linux.h"
 #include "saver/x11/linux_seam.h"
 #include "saver/x11/saver_host.h"
 #include "saver/x11/options.h"
 
 namespace {
 
-// The lock's folder: the session's runtime directory, or a private one in
-// /tmp where the session has none.
-std::string LockDirectory() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && *runtime == '/') return runtime;
-    const std::string dir = "/tmp/kel-" + std::to_string(getuid());
-    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return {};
-    struct stat info {};
-    // Someone else's folder of that name is not ours to trust.
-    if (lstat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()) return {};
-    return dir;
-}
-
 // A standalone saver holds a lock on a file for its whole life; a second one
 // finds it taken. The lock goes with the process however it ends. Where no
 // lock can be had at all the saver runs: better twice than never.
 bool AnotherInstanceRuns(const std::string& name) {
-    const std::string dir = LockDirectory();
+    const std::string dir = kel::posix::RuntimeDirectory();
     if (dir.empty()) return false;
     const int fd = open((dir + "/" + name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return false;
@@ -66,6 +54,7 @@ int main(int argc, char** argv) {
     // fresh mappings would be zeroed page by page for every character.
     mallopt(M_MMAP_THRESHOLD, 4 << 20);
     mallopt(M_TRIM_THRESHOLD, 8 << 20);
+    kel::posix::InitMessages(argv[0]);
     try {
         return Main(argc, argv);
     } catch (const kel::KelError& error) {

@@ -5,7 +5,8 @@
 # saying, nothing else; with speech (where the Japanese voice is installed), no
 # cue but half a second or more of voice after the card, the run ending only
 # after it, and a continuous run's voice cut by SIGTERM; sound off: silence;
-# sound on without a server: silence, and the card keeps its 200 ms pace.
+# sound on without a server: silence, and the card keeps its 200 ms pace;
+# two kel at once: one plays.
 . "$(dirname "$0")/../lib.sh"
 . "$(dirname "$0")/../../listen_lib.sh"
 lx_begin
@@ -92,5 +93,20 @@ e2e_expect_eq "no server: the loudest sample heard" "$(awk '$1 == "peak" { print
 awk '$1 == "char" { if (last && ($2 - last < 170 || $2 - last > 240)) bad = 1; last = $2 } END { exit bad }' \
     "$E2E_WORK/noserver.card" || e2e_fail "no server: the card lost its pace waiting for sound"
 e2e_pass_check "no server: the card kept its pace"
+
+# Two kel in one session (as under XScreenSaver, one per monitor): only one
+# of them plays; the other never even connects to the sound server.
+sjis_write "$KEL_INI" "[Mode]" "Sound=1" "Speak=0" "OneShot=0" "[StartUp]" "Frase_No=2"
+lx_start first -root -sound cue
+lx_start second -root -sound cue
+lx_wait_shot pair card 10 >/dev/null || e2e_fail "pair: no title card"
+sleep 1
+clients=$(pactl list clients | grep -c 'application.process.binary = "kel"')
+e2e_expect_eq "pair: kel processes connected to the sound server" "$clients" 1
+for name in first second; do
+    kill "${LX_PID[$name]}"
+    lx_wait_exit "$name" 2 || e2e_fail "$name: SIGTERM did not end it"
+    e2e_expect_eq "$name: ended by SIGTERM" "$(lx_exit_code "$name")" 143
+done
 # The sound checks ran; the speech checks did not.
 [ -z "${no_voice:-}" ] || e2e_skip "no Japanese voice installed (sd_openjtalk, nitech-jp-atr503-m001): speech not heard"

@@ -23,7 +23,7 @@ e2e_wait_until 14 second || e2e_fail "the second saying never came on screen"
 sleep 0.3
 kill -TERM "${LX_PID[saver]}"
 lx_wait_exit saver 2 || e2e_fail "SIGTERM did not end the saver"
-lx_expect_exit saver 0
+lx_expect_exit saver 143
 listen_stop 0.2
 kill "$probe" 2>/dev/null; wait "$probe" 2>/dev/null
 

@@ -28,6 +28,7 @@ lx_wait_shot card2 card 10 >/dev/null || e2e_fail "no second title card"
 t0=$(date +%s%N)
 kill -TERM "${LX_PID[hack]}"
 lx_wait_exit hack 2 || e2e_fail "SIGTERM did not end the saver"
+lx_expect_exit hack 143
 ms=$(e2e_ms_since "$t0")
 e2e_expect_eq "Frase_No after SIGTERM during saying 1" "$(lx_frase_no)" 1
 [ "$ms" -le 400 ] || e2e_fail "the end took $ms ms after SIGTERM"

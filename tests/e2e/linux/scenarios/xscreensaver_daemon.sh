@@ -54,6 +54,13 @@ hack=$(daemon_kel)
 e2e_log "the daemon's hack: $(ps -o args= -p "$hack")"
 saying=$(lx_wait_shot saying saying 10) || e2e_fail "no saying within 10 s of the card"
 expect_centred_in "the saying" "$(img_bright_bbox "$saying")" 0 0 1024 768 12
+# A cycle ends the hack with SIGTERM and starts it again; the daemon, still
+# running, looks at how it ended.
+as_nobody xscreensaver-command -cycle >/dev/null 2>&1
+e2e_wait_until 5 e2e_not_alive "$hack" || e2e_fail "a cycle did not end kel"
+e2e_wait_until 5 eval '[ "$(grep -c "forked \"kel" "$E2E_WORK/daemon.log")" -ge 2 ]' \
+    || e2e_fail "the daemon did not start kel again: $(grep -i kel "$E2E_WORK/daemon.log" | tr '\n' ' ')"
+hack=$(for p in $(descendants "$DAEMON"); do [ "$(cat "/proc/$p/comm" 2>/dev/null)" = kel ] && echo "$p"; done | head -1)
 as_nobody xscreensaver-command -deactivate >/dev/null 2>&1
 e2e_wait_until 5 e2e_not_alive "$hack" || e2e_fail "deactivation did not end kel"
 e2e_expect_eq "Frase_No line after deactivation" "$(sjis_read "$KEL_INI" | grep '^Frase_No=')" "Frase_No=1"
