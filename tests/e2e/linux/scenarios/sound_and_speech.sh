@@ -75,6 +75,7 @@ if [ -x /usr/lib/speech-dispatcher-modules/sd_openjtalk ] && [ -d /usr/share/hts
     sleep 2
     killed=$(date +%s%3N); kill "${LX_PID[term]}"
     lx_wait_exit term 2 || e2e_fail "term: SIGTERM did not end the saver"
+    lx_expect_exit term 143
     listen_stop 0.5
     read -r start end < <(awk -v k="$killed" '$1 == "span" && $2 < k && $3 > k - 100 { printf "%.0f %.0f", $2, $3 }' \
         "$E2E_WORK/term.heard")
