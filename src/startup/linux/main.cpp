@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "saver/x11/linux_seam.h"
+#include "saver/wayland/wayland_host.h"
 #include "saver/x11/saver_host.h"
+#include "startup/linux/host_choice.h"
 #include "startup/linux/options.h"
 
 namespace {
@@ -47,14 +49,18 @@ bool AnotherInstanceRuns() {
 }
 
 int Main(int argc, char** argv) {
-    const kel::x11::Options options = kel::x11::ParseOptions(
-        std::vector<std::string>(argv + 1, argv + argc), std::getenv("XSCREENSAVER_WINDOW"));
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const kel::HostChoice host = kel::TakeHostSwitches(args);
+    const kel::x11::Options options = kel::x11::ParseOptions(args, std::getenv("XSCREENSAVER_WINDOW"));
     if (options.help) {
         std::fputs(kel::x11::kUsage, stdout);
         return 0;
     }
     // Under XScreenSaver one instance runs per monitor, each in its window.
     if (options.standalone && AnotherInstanceRuns()) return 0;
+    if (kel::RunOnWayland(host, options.standalone, !options.display.empty())) {
+        return kel::wayland::RunSaver(options);
+    }
     return kel::x11::RunSaver(options);
 }
 
