@@ -30,7 +30,7 @@ wl_begin() {
 }
 wl__sway_ready() {
     [ -S "$E2E_WORK/run/wayland-1" ] && WL_SWAYSOCK=$(ls "$E2E_WORK"/run/sway-ipc.*.sock 2>/dev/null | head -1) \
-        && [ -n "$WL_SWAYSOCK" ] && wl_as swaymsg -t get_outputs >/dev/null 2>&1
+        && [ -n "$WL_SWAYSOCK" ] && wl__as_args && wl_as swaymsg -t get_outputs >/dev/null 2>&1
 }
 
 # Ends, newest first, every process the scenario started, then sway; fails
@@ -55,10 +55,11 @@ wl_end() {
 }
 
 # wl_as COMMAND ARGS... — runs a command as nobody, a client of the sway.
-wl_as() {
-    setpriv --reuid=nobody --regid=nogroup --clear-groups env -i PATH=/usr/bin:/bin \
-        HOME="$E2E_WORK/home" XDG_RUNTIME_DIR="$E2E_WORK/run" WAYLAND_DISPLAY=wayland-1 \
-        SWAYSOCK="$WL_SWAYSOCK" XDG_CONFIG_HOME="$E2E_WORK/config" "$@"
+wl_as() { setpriv "${WL_AS[@]}" "$@"; }
+wl__as_args() {
+    WL_AS=(--reuid=nobody --regid=nogroup --clear-groups env -i PATH=/usr/bin:/bin
+        HOME="$E2E_WORK/home" XDG_RUNTIME_DIR="$E2E_WORK/run" WAYLAND_DISPLAY=wayland-1
+        SWAYSOCK="$WL_SWAYSOCK" XDG_CONFIG_HOME="$E2E_WORK/config")
 }
 
 # wl_hold_input — a keyboard and a pointer on the seat, as a desktop has
@@ -66,9 +67,9 @@ wl_as() {
 # keyboard that types nothing for ten minutes. Keys then come from `wtype`,
 # movements from `swaymsg seat seat0 cursor move`.
 wl_hold_input() {
-    wl_as "$E2E_BIN/hold_pointer" >"$E2E_WORK/hold_pointer.out" 2>&1 &
+    setpriv "${WL_AS[@]}" "$E2E_BIN/hold_pointer" >"$E2E_WORK/hold_pointer.out" 2>&1 &
     WL_PIDS+=($!)
-    wl_as wtype -s 600000 "" >"$E2E_WORK/hold_keyboard.out" 2>&1 &
+    setpriv "${WL_AS[@]}" wtype -s 600000 "" >"$E2E_WORK/hold_keyboard.out" 2>&1 &
     WL_PIDS+=($!)
     e2e_wait_until 5 grep -q ready "$E2E_WORK/hold_pointer.out" \
         || e2e_fail "no virtual pointer: $(cat "$E2E_WORK/hold_pointer.out")"
@@ -83,7 +84,8 @@ declare -A WL_PID=()
 wl_start() {
     local name="$1"; shift
     rm -f "$E2E_WORK/$name.rc" "$E2E_WORK/$name.pid"
-    ( wl_as "$KEL_BIN" "$@" 2>"$E2E_WORK/$name.err" & echo $! >"$E2E_WORK/$name.pid"
+    # setpriv and env replace themselves: the PID is kel's.
+    ( setpriv "${WL_AS[@]}" "$KEL_BIN" "$@" 2>"$E2E_WORK/$name.err" & echo $! >"$E2E_WORK/$name.pid"
       wait $!; echo $? >"$E2E_WORK/$name.rc" ) &
     e2e_wait_until 5 test -s "$E2E_WORK/$name.pid"
     WL_PID[$name]=$(cat "$E2E_WORK/$name.pid")
