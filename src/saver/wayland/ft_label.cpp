@@ -85,6 +85,20 @@ FT_Face SharedFace(const char* pattern, FT_Int32* loadFlags) {
     return face;
 }
 
+// Calls `each` with every character of `text`, a surrogate pair as one.
+template <typename Each>
+void ForEachCharacter(const std::u16string& text, Each each) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        char32_t unit = text[at];
+        if (unit >= 0xD800 && unit <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
+            text[at + 1] <= 0xDFFF) {
+            unit = 0x10000 + ((unit - 0xD800) << 10) + (text[at + 1] - 0xDC00);
+            ++at;
+        }
+        each(unit);
+    }
+}
+
 // One 8-bit channel of `over` blended onto `under` by `alpha` (0 to 255).
 inline std::uint32_t Blend(std::uint32_t under, std::uint32_t over, unsigned alpha) {
     std::uint32_t out = 0;
@@ -169,19 +183,19 @@ const FreeTypeLabel::Sized& FreeTypeLabel::Use() const {
     return sized_[slot];
 }
 
-// The advance of the caption, one glyph per code unit: each glyph's design
+// The advance of the caption, one glyph per character: each glyph's design
 // advance at this size, rounded to whole pixels, as the renderer steps.
 int FreeTypeLabel::WidthPixels() const {
     if (widthPixels_ >= 0) return widthPixels_;
     Use();
     long advance = 0;
-    for (const char16_t unit : caption_) {
+    ForEachCharacter(caption_, [&](char32_t character) {
         FT_Fixed units = 0;
-        const FT_UInt glyph = FT_Get_Char_Index(face_, unit);
+        const FT_UInt glyph = FT_Get_Char_Index(face_, character);
         if (FT_Get_Advance(face_, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
             advance += (FT_MulFix(units, face_->size->metrics.x_scale) + 32) >> 6;
         }
-    }
+    });
     widthPixels_ = static_cast<int>(std::min<long>(advance, 1L << 20));
     return widthPixels_;
 }
@@ -239,8 +253,8 @@ void FreeTypeLabel::Paint(const PixelBuffer& target, const PixelRect& clip, int 
     const Sized& s = Use();
     long penX = offsetX + X();
     const long baseline = offsetY + Y() + s.ascent;
-    for (const char16_t unit : caption_) {
-        const FT_UInt glyph = FT_Get_Char_Index(face_, unit);
+    ForEachCharacter(caption_, [&](char32_t character) {
+        const FT_UInt glyph = FT_Get_Char_Index(face_, character);
         FT_Fixed units = 0;
         long step = 0;
         if (FT_Get_Advance(face_, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
@@ -272,7 +286,7 @@ void FreeTypeLabel::Paint(const PixelBuffer& target, const PixelRect& clip, int 
             }
         }
         penX += step;
-    }
+    });
 }
 
 }  // namespace kel::wayland

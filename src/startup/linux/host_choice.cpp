@@ -41,10 +41,12 @@ bool RunOnWayland(HostChoice choice, bool standalone, bool displayGiven) {
         return true;
     case wayland::Compositor::NoLayerShell: {
         const char* x = std::getenv("DISPLAY");
-        std::fprintf(stderr,
-                     "kel: this Wayland compositor offers no layer-shell surfaces for a screen saver; %s\n",
-                     x != nullptr && *x != '\0' ? "using X11 (Xwayland) instead"
-                                                : "and there is no X display to use instead");
+        std::fputs(x != nullptr && *x != '\0'
+                       ? "kel: this Wayland compositor offers no layer-shell surfaces for screen savers;"
+                         " showing the sayings through Xwayland instead\n"
+                       : "kel: this Wayland compositor offers no layer-shell surfaces for screen savers,"
+                         " and there is no X display to use instead\n",
+                   stderr);
         return false;
     }
     case wayland::Compositor::Unreachable:

@@ -27,6 +27,7 @@ trap 'rm -rf "$RUN_DIR"' EXIT
 export E2E_BIN="$RUN_DIR/bin"
 mkdir -p "$E2E_BIN"
 cc -O1 -o "$E2E_BIN/hold_pointer" "$HERE/tools/hold_pointer.c" -lwayland-client \
+    && cc -O1 -o "$E2E_BIN/bare_compositor" "$HERE/tools/bare_compositor.c" -lwayland-server \
     || { echo "e2e-wayland: cannot build the tools"; echo "0 passed, 1 failed"; exit 1; }
 
 rm -rf "$RESULTS"; mkdir -p "$RESULTS"
