@@ -1,11 +1,15 @@
 #include "saver/wayland/ft_label.h"
 
+#include <fcntl.h>
 #include <fontconfig/fontconfig.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include FT_SIZES_H
 #include FT_ADVANCES_H
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <utility>
 
@@ -40,6 +44,86 @@ std::string PointsText(float points) {
            std::to_string(part);
 }
 
+// The face file is read through small reads, not mapped whole: FreeType
+// then keeps only the tables it uses, where a mapped CJK face would leave
+// megabytes resident. Its reads come in runs on the same places (a glyph's
+// metrics, then its outline), so the last few blocks read are kept.
+struct FaceFile {
+    static constexpr unsigned long kBlock = 4096;
+    static constexpr int kBlocks = 8;
+    int fd = -1;
+    unsigned long start[kBlocks] = {};
+    unsigned long length[kBlocks] = {};  // 0: empty
+    unsigned long used[kBlocks] = {};
+    unsigned long clock = 0;
+    unsigned char data[kBlocks][kBlock] = {};
+
+    const unsigned char* Block(unsigned long at, unsigned long* got) {
+        int oldest = 0;
+        for (int i = 0; i < kBlocks; ++i) {
+            if (length[i] != 0 && start[i] == at) {
+                used[i] = ++clock;
+                *got = length[i];
+                return data[i];
+            }
+            if (used[i] < used[oldest]) oldest = i;
+        }
+        const ssize_t read = pread(fd, data[oldest], kBlock, static_cast<off_t>(at));
+        if (read <= 0) return nullptr;
+        start[oldest] = at;
+        length[oldest] = static_cast<unsigned long>(read);
+        used[oldest] = ++clock;
+        *got = length[oldest];
+        return data[oldest];
+    }
+};
+
+unsigned long ReadFaceFile(FT_Stream stream, unsigned long offset, unsigned char* buffer,
+                           unsigned long count) {
+    auto* file = static_cast<FaceFile*>(stream->descriptor.pointer);
+    if (count == 0) return 0;  // a seek
+    if (count > FaceFile::kBlock) {
+        const ssize_t read = pread(file->fd, buffer, count, static_cast<off_t>(offset));
+        return read < 0 ? 0 : static_cast<unsigned long>(read);
+    }
+    unsigned long done = 0;
+    while (done < count) {
+        const unsigned long at = offset + done, blockStart = at - at % FaceFile::kBlock;
+        unsigned long got = 0;
+        const unsigned char* block = file->Block(blockStart, &got);
+        if (block == nullptr || at - blockStart >= got) break;
+        const unsigned long part = std::min(count - done, got - (at - blockStart));
+        std::memcpy(buffer + done, block + (at - blockStart), part);
+        done += part;
+    }
+    return done;
+}
+
+// Falls back to FreeType's own opening (a mapping) where the file cannot be
+// read so.
+FT_Face OpenFace(FT_Library library, const char* path, int index) {
+    FT_Face face = nullptr;
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd >= 0 && fstat(fd, &info) == 0) {
+        auto* file = new FaceFile{};
+        file->fd = fd;
+        auto* stream = new FT_StreamRec{};
+        stream->descriptor.pointer = file;
+        stream->size = static_cast<unsigned long>(info.st_size);
+        stream->read = ReadFaceFile;
+        FT_Open_Args args{};
+        args.flags = FT_OPEN_STREAM;
+        args.stream = stream;
+        if (FT_Open_Face(library, &args, index, &face) == 0) return face;  // kept for the program's life
+        delete stream;
+        delete file;
+    }
+    if (fd >= 0) close(fd);
+    if (FT_New_Face(library, path, index, &face) != 0) return nullptr;
+    return face;
+}
+
 // The face fontconfig matches for `pattern`, opened once for the program:
 // every label and every size share it, each through size objects of its own.
 // The load flags follow the match's hinting settings.
@@ -70,7 +154,7 @@ FT_Face SharedFace(const char* pattern, FT_Int32* loadFlags) {
         FcPatternGetInteger(matched, FC_INDEX, 0, &index);
         FcPatternGetBool(matched, FC_HINTING, 0, &hinting);
         FcPatternGetInteger(matched, FC_HINT_STYLE, 0, &hintStyle);
-        if (FT_New_Face(library, reinterpret_cast<const char*>(file), index, &opened) != 0) opened = nullptr;
+        opened = OpenFace(library, reinterpret_cast<const char*>(file), index);
     }
     FcPatternDestroy(matched);
     if (opened == nullptr) return nullptr;

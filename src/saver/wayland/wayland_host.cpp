@@ -93,7 +93,9 @@ struct Buffer {
 void OnBufferRelease(void* data, wl_buffer*) { static_cast<Buffer*>(data)->busy = false; }
 const wl_buffer_listener kBufferListener = {OnBufferRelease};
 
-std::unique_ptr<Buffer> MakeBuffer(wl_shm* shm, int width, int height, bool mapped) {
+// Buffers report their release on a queue of their own, so that a paint
+// can wait for one without delivering anything else.
+std::unique_ptr<Buffer> MakeBuffer(wl_shm* shm, wl_event_queue* queue, int width, int height, bool mapped) {
     auto made = std::make_unique<Buffer>();
     made->width = width;
     made->height = height;
@@ -115,6 +117,7 @@ std::unique_ptr<Buffer> MakeBuffer(wl_shm* shm, int width, int height, bool mapp
     made->buffer = wl_shm_pool_create_buffer(pool, 0, width, height, width * 4, WL_SHM_FORMAT_XRGB8888);
     wl_shm_pool_destroy(pool);
     close(fd);
+    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(made->buffer), queue);
     wl_buffer_add_listener(made->buffer, &kBufferListener, made.get());
     return made;
 }
@@ -136,11 +139,16 @@ struct Output {
     bool configured = false;
     bool sayings = false;  // this output shows Form1's screen
     std::vector<std::unique_ptr<Buffer>> buffers;
+    Buffer* front = nullptr;  // the one last committed
 
     int PixelWidth() const { return width * scale; }
     int PixelHeight() const { return height * scale; }
-    void Release() {
+    void DropBuffers() {
         buffers.clear();
+        front = nullptr;
+    }
+    void Release() {
+        DropBuffers();
         if (layer != nullptr) zwlr_layer_surface_v1_destroy(layer);
         if (surface != nullptr) wl_surface_destroy(surface);
         layer = nullptr;
@@ -160,6 +168,7 @@ struct Connection {
     wl_shm* shm = nullptr;
     wl_seat* seat = nullptr;
     zwlr_layer_shell_v1* layerShell = nullptr;
+    wl_event_queue* bufferQueue = nullptr;
     std::uint32_t seatCapabilities = 0;
     std::vector<std::unique_ptr<Output>> outputs;  // in the order announced
     SaverHost* host = nullptr;
@@ -211,6 +220,7 @@ private:
     void Invalidate(const PixelRect& pixels) { dirty_ = Union(dirty_, Intersect(pixels, screen_)); }
     void Present(Output& output);
     void Paint();
+    Buffer* FreeBuffer(Output& output);
     void ReadEvents();
     [[noreturn]] void CloseFromSystem();
     [[noreturn]] void ConnectionLost();
@@ -391,7 +401,7 @@ void SaverHost::ChooseSayingsOutput() {
     for (auto& output : c_.outputs) {
         if (output->layer == nullptr) continue;
         output->sayings = true;
-        output->buffers.clear();
+        output->DropBuffers();
         if (output->configured) {
             screen_ = PixelRect{0, 0, output->PixelWidth(), output->PixelHeight()};
             dirty_ = screen_;
@@ -462,7 +472,7 @@ void SaverHost::Configured(Output& output, int width, int height) {
     output.height = height;
     output.configured = true;
     if (!resized) return;
-    output.buffers.clear();
+    output.DropBuffers();
     if (output.sayings) {
         screen_ = PixelRect{0, 0, output.PixelWidth(), output.PixelHeight()};
         dirty_ = screen_;
@@ -480,7 +490,8 @@ void SaverHost::Present(Output& output) {
         return;
     }
     if (output.buffers.empty()) {
-        output.buffers.push_back(MakeBuffer(c_.shm, output.PixelWidth(), output.PixelHeight(), false));
+        output.buffers.push_back(
+            MakeBuffer(c_.shm, c_.bufferQueue, output.PixelWidth(), output.PixelHeight(), false));
     }
     wl_surface_attach(output.surface, output.buffers[0]->buffer, 0, 0);
     wl_surface_damage_buffer(output.surface, 0, 0, output.PixelWidth(), output.PixelHeight());
@@ -494,25 +505,64 @@ void SaverHost::SetBackColor(std::uint32_t colour) {
     Invalidate(screen_);
 }
 
-// Draws what changed into a buffer the compositor does not hold (brought up
-// to date where it missed earlier changes), then shows it in one commit.
-// With every buffer held, the drawing waits for one to come back.
+// A buffer of the sayings output that the compositor does not hold. Two
+// are made; with both held, the compositor gives one back by its next frame,
+// which is waited for a little; a third is made only when that does not come.
+Buffer* SaverHost::FreeBuffer(Output& output) {
+    auto find = [&]() -> Buffer* {
+        if (wl_display_dispatch_queue_pending(c_.display, c_.bufferQueue) < 0) return nullptr;
+        for (auto& buffer : output.buffers) {
+            if (!buffer->busy) return buffer.get();
+        }
+        return nullptr;
+    };
+    auto make = [&]() {
+        output.buffers.push_back(MakeBuffer(c_.shm, c_.bufferQueue, screen_.width, screen_.height, true));
+        output.buffers.back()->stale = screen_;
+        return output.buffers.back().get();
+    };
+    Buffer* free = find();
+    if (free != nullptr) return free;
+    if (output.buffers.size() < 2) return make();
+    const auto deadline = Clock::now() + std::chrono::milliseconds(50);
+    pollfd fd{wl_display_get_fd(c_.display), POLLIN, 0};
+    while (free == nullptr && Clock::now() < deadline) {
+        while (wl_display_prepare_read_queue(c_.display, c_.bufferQueue) != 0) {
+            if (wl_display_dispatch_queue_pending(c_.display, c_.bufferQueue) < 0) return nullptr;
+        }
+        wl_display_flush(c_.display);
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (poll(&fd, 1, static_cast<int>(std::max<long long>(left, 0))) > 0) {
+            if (wl_display_read_events(c_.display) < 0) return nullptr;
+        } else {
+            wl_display_cancel_read(c_.display);
+        }
+        free = find();
+    }
+    if (free == nullptr && output.buffers.size() < 3) free = make();
+    return free;
+}
+
+// Draws what changed into a buffer the compositor does not hold and shows it
+// in one commit. What that buffer missed before is copied from the one
+// shown last; only the change is drawn. With every buffer held, the drawing
+// waits for the next paint.
 void SaverHost::Paint() {
     Output* output = SayingsOutput();
     if (!shown_ || hidden_ || output == nullptr || !output->configured) return;
     if (dirty_.width <= 0 || dirty_.height <= 0) return;
     for (auto& buffer : output->buffers) buffer->stale = Union(buffer->stale, dirty_);
-    Buffer* free = nullptr;
-    for (auto& buffer : output->buffers) {
-        if (!buffer->busy) free = buffer.get();
+    Buffer* free = FreeBuffer(*output);
+    if (free == nullptr) return;
+    free->stale = Union(free->stale, dirty_);
+    const Buffer* front = output->front;
+    const PixelRect copied = front != nullptr && front != free ? Intersect(free->stale, screen_) : PixelRect{};
+    for (int y = copied.y; y < copied.y + copied.height; ++y) {
+        const std::size_t at = static_cast<std::size_t>(y) * free->width + copied.x;
+        std::memcpy(free->pixels + at, front->pixels + at, static_cast<std::size_t>(copied.width) * 4);
     }
-    if (free == nullptr) {
-        if (output->buffers.size() >= 3) return;
-        output->buffers.push_back(MakeBuffer(c_.shm, screen_.width, screen_.height, true));
-        free = output->buffers.back().get();
-        free->stale = screen_;
-    }
-    const PixelRect area = Intersect(free->stale, screen_);
+    const PixelRect area = front != nullptr && front != free ? Intersect(dirty_, screen_)
+                                                              : Intersect(free->stale, screen_);
     const PixelBuffer target{free->pixels, free->width, free->height, free->width};
     for (int y = area.y; y < area.y + area.height; ++y) {
         std::fill_n(free->pixels + static_cast<std::size_t>(y) * free->width + area.x, area.width, background_);
@@ -521,6 +571,7 @@ void SaverHost::Paint() {
     label1_.Paint(target, area, 0, 0);
     free->stale = PixelRect{};
     free->busy = true;
+    output->front = free;
     wl_surface_attach(output->surface, free->buffer, 0, 0);
     wl_surface_damage_buffer(output->surface, dirty_.x, dirty_.y, dirty_.width, dirty_.height);
     wl_surface_commit(output->surface);
@@ -763,6 +814,7 @@ int RunSaver(const x11::Options& options) {
                        std::string("display ") + (name && *name ? name : "(none: WAYLAND_DISPLAY is not set)"),
                        "cannot connect to the compositor");
     }
+    c.bufferQueue = wl_display_create_queue(c.display);
     c.registry = wl_display_get_registry(c.display);
     wl_registry_add_listener(c.registry, &kRegistryListener, &c);
     // The globals, then the outputs' descriptions.
