@@ -329,6 +329,37 @@ PixelRect FreeTypeLabel::PixelBounds() const {
     return PixelRect{X() - margin, Y() - margin, WidthPixels() + 2 * margin, height + 2 * margin};
 }
 
+PixelRect FreeTypeLabel::InkBounds() const {
+    if (!visible_ || caption_.empty()) return PixelRect{};
+    const Sized& s = Use();
+    long penX = X();
+    const long baseline = Y() + s.ascent;
+    PixelRect ink;
+    ForEachCharacter(caption_, [&](char32_t character) {
+        const FT_UInt glyph = FT_Get_Char_Index(face_, character);
+        FT_Fixed units = 0;
+        long step = 0;
+        if (FT_Get_Advance(face_, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
+            step = (FT_MulFix(units, face_->size->metrics.x_scale) + 32) >> 6;
+        }
+        if (FT_Load_Glyph(face_, glyph, loadFlags_) == 0) {
+            // The outline's box in 26.6, widened to whole pixels and one more
+            // for the rasteriser's edge.
+            const FT_Glyph_Metrics& m = face_->glyph->metrics;
+            const long left = penX + ((m.horiBearingX) >> 6) - 1;
+            const long right = penX + ((m.horiBearingX + m.width + 63) >> 6) + 1;
+            const long top = baseline - ((m.horiBearingY + 63) >> 6) - 1;
+            const long bottom = baseline - ((m.horiBearingY - m.height) >> 6) + 1;
+            if (m.width > 0 && m.height > 0) {
+                ink = Union(ink, PixelRect{static_cast<int>(left), static_cast<int>(top),
+                                           static_cast<int>(right - left), static_cast<int>(bottom - top)});
+            }
+        }
+        penX += step;
+    });
+    return ink;
+}
+
 void FreeTypeLabel::Paint(const PixelBuffer& target, const PixelRect& clip, int offsetX,
                           int offsetY) const {
     if (!visible_ || caption_.empty()) return;

@@ -64,6 +64,8 @@ public:
     void Paint(const PixelBuffer& target, const PixelRect& clip, int offsetX, int offsetY) const;
     // Where Paint draws, with a margin for glyphs that overhang their advance.
     PixelRect PixelBounds() const;
+    // Where Paint puts ink, to the pixel; empty when nothing is shown.
+    PixelRect InkBounds() const;
 
 private:
     // A size object of the shared face at one pixel size. Each label keeps

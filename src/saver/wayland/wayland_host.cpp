@@ -23,6 +23,7 @@
 #include "saver/x11/linux_seam.h"
 #include "sound/linux/pulse_sound_player.h"
 #include "speech/linux/speechd_voice.h"
+#include "viewporter-client.h"
 #include "wlr-layer-shell-client.h"
 
 namespace kel::wayland {
@@ -82,7 +83,6 @@ struct Buffer {
     std::size_t bytes = 0;
     int width = 0, height = 0;
     bool busy = false;  // the compositor holds it
-    PixelRect stale;    // drawn differently since this buffer was drawn
 
     ~Buffer() {
         if (buffer != nullptr) wl_buffer_destroy(buffer);
@@ -126,7 +126,10 @@ std::unique_ptr<Buffer> MakeBuffer(wl_shm* shm, wl_event_queue* queue, int width
 
 class SaverHost;
 
-// An output and the saver's surface on it.
+// An output and the saver's surface on it: the background one pixel
+// stretched over the output, and on the sayings output the labels in a
+// subsurface as large as their ink, so that neither a new background colour
+// nor a new title card redraws or holds a whole screen of pixels.
 struct Output {
     SaverHost* host = nullptr;
     std::uint32_t name = 0;  // the global's
@@ -138,17 +141,26 @@ struct Output {
     int width = 0, height = 0;  // as configured, in surface units
     bool configured = false;
     bool sayings = false;  // this output shows Form1's screen
-    std::vector<std::unique_ptr<Buffer>> buffers;
-    Buffer* front = nullptr;  // the one last committed
+    wp_viewport* viewport = nullptr;
+    wl_surface* text = nullptr;
+    wl_subsurface* textPlace = nullptr;
+    std::vector<std::unique_ptr<Buffer>> backs;  // 2 x 2, one colour
+    std::vector<std::unique_ptr<Buffer>> texts;  // the labels' ink
 
     int PixelWidth() const { return width * scale; }
     int PixelHeight() const { return height * scale; }
     void DropBuffers() {
-        buffers.clear();
-        front = nullptr;
+        backs.clear();
+        texts.clear();
     }
     void Release() {
         DropBuffers();
+        if (textPlace != nullptr) wl_subsurface_destroy(textPlace);
+        if (text != nullptr) wl_surface_destroy(text);
+        if (viewport != nullptr) wp_viewport_destroy(viewport);
+        textPlace = nullptr;
+        text = nullptr;
+        viewport = nullptr;
         if (layer != nullptr) zwlr_layer_surface_v1_destroy(layer);
         if (surface != nullptr) wl_surface_destroy(surface);
         layer = nullptr;
@@ -165,6 +177,8 @@ struct Connection {
     wl_display* display = nullptr;
     wl_registry* registry = nullptr;
     wl_compositor* compositor = nullptr;
+    wl_subcompositor* subcompositor = nullptr;
+    wp_viewporter* viewporter = nullptr;
     wl_shm* shm = nullptr;
     wl_seat* seat = nullptr;
     zwlr_layer_shell_v1* layerShell = nullptr;
@@ -217,10 +231,11 @@ private:
     void Cover(Output& output);
     Output* SayingsOutput();
     void ChooseSayingsOutput();
-    void Invalidate(const PixelRect& pixels) { dirty_ = Union(dirty_, Intersect(pixels, screen_)); }
+    void Invalidate() { textChanged_ = true; }
+    PixelRect TextBox(int scale) const;
     void Present(Output& output);
     void Paint();
-    Buffer* FreeBuffer(Output& output);
+    Buffer* FreeBuffer(std::vector<std::unique_ptr<Buffer>>& buffers, int width, int height);
     void ReadEvents();
     [[noreturn]] void CloseFromSystem();
     [[noreturn]] void ConnectionLost();
@@ -234,7 +249,8 @@ private:
     Connection& c_;
     double dpi_;
     PixelRect screen_;  // Form1's screen: the sayings output's pixels
-    PixelRect dirty_;   // changed since the last commit
+    bool backChanged_ = true;  // since the last commit
+    bool textChanged_ = true;
 
     FreeTypeLabel label1_, label2_;
     posix::PulseSoundPlayer sound_;
@@ -343,6 +359,10 @@ void OnGlobal(void* data, wl_registry* registry, std::uint32_t name, const char*
     };
     if (std::strcmp(interface, wl_compositor_interface.name) == 0 && version >= 4) {
         c->compositor = static_cast<wl_compositor*>(bind(&wl_compositor_interface, 4));
+    } else if (std::strcmp(interface, wl_subcompositor_interface.name) == 0) {
+        c->subcompositor = static_cast<wl_subcompositor*>(bind(&wl_subcompositor_interface, 1));
+    } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0) {
+        c->viewporter = static_cast<wp_viewporter*>(bind(&wp_viewporter_interface, 1));
     } else if (std::strcmp(interface, wl_shm_interface.name) == 0) {
         c->shm = static_cast<wl_shm*>(bind(&wl_shm_interface, 1));
     } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0) {
@@ -376,8 +396,8 @@ const wl_registry_listener kRegistryListener = {OnGlobal, OnGlobalRemove};
 SaverHost::SaverHost(Connection& connection, double dpi, const x11::Options& options)
     : c_(connection),
       dpi_(dpi),
-      label1_(dpi, [this](const PixelRect& r) { Invalidate(r); }),
-      label2_(dpi, [this](const PixelRect& r) { Invalidate(r); }),
+      label1_(dpi, [this](const PixelRect&) { Invalidate(); }),
+      label2_(dpi, [this](const PixelRect&) { Invalidate(); }),
       profile_(seam_.profile, options.overrides),
       platform_{label1_, label2_, *this, sound_, speaker_, seam_.files, profile_, seam_.codec,
                 seam_.process},
@@ -404,7 +424,8 @@ void SaverHost::ChooseSayingsOutput() {
         output->DropBuffers();
         if (output->configured) {
             screen_ = PixelRect{0, 0, output->PixelWidth(), output->PixelHeight()};
-            dirty_ = screen_;
+            backChanged_ = textChanged_ = true;
+            if (shown_) Present(*output);
         }
         return;
     }
@@ -414,7 +435,7 @@ void SaverHost::ChooseSayingsOutput() {
 void SaverHost::Cover(Output& output) {
     if (output.layer != nullptr || hidden_) return;
     output.surface = wl_compositor_create_surface(c_.compositor);
-    wl_surface_set_buffer_scale(output.surface, output.scale);
+    output.viewport = wp_viewporter_get_viewport(c_.viewporter, output.surface);
     output.layer = zwlr_layer_shell_v1_get_layer_surface(c_.layerShell, output.surface, output.output,
                                                          ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "kel");
     zwlr_layer_surface_v1_add_listener(output.layer, &kLayerListener, &output);
@@ -475,26 +496,32 @@ void SaverHost::Configured(Output& output, int width, int height) {
     output.DropBuffers();
     if (output.sayings) {
         screen_ = PixelRect{0, 0, output.PixelWidth(), output.PixelHeight()};
-        dirty_ = screen_;
+        backChanged_ = textChanged_ = true;
     }
     if (shown_) Present(output);
 }
 
-// An output without the sayings shows one black buffer; the sayings output
-// its drawing.
+// The background buffer's top-left pixel stretched over the output. The
+// buffer has four pixels of the one colour: a compositor that samples a
+// little past the pixel at the far edges still finds the colour there.
+void StretchBackground(Output& output) {
+    wp_viewport_set_source(output.viewport, 0, 0, wl_fixed_from_int(1), wl_fixed_from_int(1));
+    wp_viewport_set_destination(output.viewport, output.width, output.height);
+    wl_surface_damage_buffer(output.surface, 0, 0, 2, 2);
+}
+
+// An output without the sayings shows one black pixel, stretched; the
+// sayings output its drawing.
 void SaverHost::Present(Output& output) {
-    if (!output.configured || hidden_) return;
+    if (!output.configured || hidden_ || output.layer == nullptr) return;
     if (output.sayings) {
-        dirty_ = screen_;
+        backChanged_ = textChanged_ = true;
         Paint();
         return;
     }
-    if (output.buffers.empty()) {
-        output.buffers.push_back(
-            MakeBuffer(c_.shm, c_.bufferQueue, output.PixelWidth(), output.PixelHeight(), false));
-    }
-    wl_surface_attach(output.surface, output.buffers[0]->buffer, 0, 0);
-    wl_surface_damage_buffer(output.surface, 0, 0, output.PixelWidth(), output.PixelHeight());
+    if (output.backs.empty()) output.backs.push_back(MakeBuffer(c_.shm, c_.bufferQueue, 2, 2, false));
+    wl_surface_attach(output.surface, output.backs[0]->buffer, 0, 0);
+    StretchBackground(output);
     wl_surface_commit(output.surface);
 }
 
@@ -502,28 +529,34 @@ void SaverHost::SetBackColor(std::uint32_t colour) {
     const std::uint32_t pixel = ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
     if (pixel == background_) return;
     background_ = pixel;
-    Invalidate(screen_);
+    backChanged_ = textChanged_ = true;
 }
 
-// A buffer of the sayings output that the compositor does not hold. Two
-// are made; with both held, the compositor gives one back by its next frame,
-// which is waited for a little; a third is made only when that does not come.
-Buffer* SaverHost::FreeBuffer(Output& output) {
+// A buffer of this size that the compositor does not hold (one of another
+// size is replaced). Two are made; with both held, the compositor gives one
+// back by its next frame, which is waited for a little; a third is made
+// only when that does not come.
+Buffer* SaverHost::FreeBuffer(std::vector<std::unique_ptr<Buffer>>& buffers, int width, int height) {
     auto find = [&]() -> Buffer* {
         if (wl_display_dispatch_queue_pending(c_.display, c_.bufferQueue) < 0) return nullptr;
-        for (auto& buffer : output.buffers) {
-            if (!buffer->busy) return buffer.get();
+        for (auto& buffer : buffers) {
+            if (!buffer->busy && buffer->width == width && buffer->height == height) return buffer.get();
+        }
+        for (auto& buffer : buffers) {
+            if (!buffer->busy) {
+                buffer = MakeBuffer(c_.shm, c_.bufferQueue, width, height, true);
+                return buffer.get();
+            }
         }
         return nullptr;
     };
     auto make = [&]() {
-        output.buffers.push_back(MakeBuffer(c_.shm, c_.bufferQueue, screen_.width, screen_.height, true));
-        output.buffers.back()->stale = screen_;
-        return output.buffers.back().get();
+        buffers.push_back(MakeBuffer(c_.shm, c_.bufferQueue, width, height, true));
+        return buffers.back().get();
     };
     Buffer* free = find();
     if (free != nullptr) return free;
-    if (output.buffers.size() < 2) return make();
+    if (buffers.size() < 2) return make();
     const auto deadline = Clock::now() + std::chrono::milliseconds(50);
     pollfd fd{wl_display_get_fd(c_.display), POLLIN, 0};
     while (free == nullptr && Clock::now() < deadline) {
@@ -539,43 +572,61 @@ Buffer* SaverHost::FreeBuffer(Output& output) {
         }
         free = find();
     }
-    if (free == nullptr && output.buffers.size() < 3) free = make();
+    if (free == nullptr && buffers.size() < 3) free = make();
     return free;
 }
 
-// Draws what changed into a buffer the compositor does not hold and shows it
-// in one commit. What that buffer missed before is copied from the one
-// shown last; only the change is drawn. With every buffer held, the drawing
-// waits for the next paint.
+// The shown labels' ink on screen, in whole surface units of this scale.
+PixelRect SaverHost::TextBox(int scale) const {
+    PixelRect box = Intersect(Union(label1_.InkBounds(), label2_.InkBounds()), screen_);
+    if (box.width <= 0 || box.height <= 0) return PixelRect{};
+    const int left = box.x / scale * scale, top = box.y / scale * scale;
+    const int right = (box.x + box.width + scale - 1) / scale * scale;
+    const int bottom = (box.y + box.height + scale - 1) / scale * scale;
+    return PixelRect{left, top, right - left, bottom - top};
+}
+
+// Shows what changed in one commit: the background pixel, and the labels
+// drawn anew in a buffer as large as their ink, on the background colour.
+// With a buffer not to be had, the drawing waits for the next paint.
 void SaverHost::Paint() {
     Output* output = SayingsOutput();
     if (!shown_ || hidden_ || output == nullptr || !output->configured) return;
-    if (dirty_.width <= 0 || dirty_.height <= 0) return;
-    for (auto& buffer : output->buffers) buffer->stale = Union(buffer->stale, dirty_);
-    Buffer* free = FreeBuffer(*output);
-    if (free == nullptr) return;
-    free->stale = Union(free->stale, dirty_);
-    const Buffer* front = output->front;
-    const PixelRect copied = front != nullptr && front != free ? Intersect(free->stale, screen_) : PixelRect{};
-    for (int y = copied.y; y < copied.y + copied.height; ++y) {
-        const std::size_t at = static_cast<std::size_t>(y) * free->width + copied.x;
-        std::memcpy(free->pixels + at, front->pixels + at, static_cast<std::size_t>(copied.width) * 4);
+    if (!backChanged_ && !textChanged_) return;
+    const int scale = output->scale;
+    if (output->text == nullptr) {
+        output->text = wl_compositor_create_surface(c_.compositor);
+        wl_surface_set_buffer_scale(output->text, scale);
+        output->textPlace = wl_subcompositor_get_subsurface(c_.subcompositor, output->text, output->surface);
     }
-    const PixelRect area = front != nullptr && front != free ? Intersect(dirty_, screen_)
-                                                              : Intersect(free->stale, screen_);
-    const PixelBuffer target{free->pixels, free->width, free->height, free->width};
-    for (int y = area.y; y < area.y + area.height; ++y) {
-        std::fill_n(free->pixels + static_cast<std::size_t>(y) * free->width + area.x, area.width, background_);
+    const PixelRect box = textChanged_ ? TextBox(scale) : PixelRect{};
+    Buffer* text = box.width > 0 ? FreeBuffer(output->texts, box.width, box.height) : nullptr;
+    Buffer* back = backChanged_ ? FreeBuffer(output->backs, 2, 2) : nullptr;
+    if ((box.width > 0 && text == nullptr) || (backChanged_ && back == nullptr)) return;
+    if (textChanged_) {
+        if (text == nullptr) {
+            wl_surface_attach(output->text, nullptr, 0, 0);
+        } else {
+            std::fill_n(text->pixels, static_cast<std::size_t>(box.width) * box.height, background_);
+            const PixelBuffer target{text->pixels, box.width, box.height, box.width};
+            const PixelRect all{0, 0, box.width, box.height};
+            label2_.Paint(target, all, -box.x, -box.y);
+            label1_.Paint(target, all, -box.x, -box.y);
+            text->busy = true;
+            wl_surface_attach(output->text, text->buffer, 0, 0);
+            wl_surface_damage_buffer(output->text, 0, 0, box.width, box.height);
+            wl_subsurface_set_position(output->textPlace, box.x / scale, box.y / scale);
+        }
+        wl_surface_commit(output->text);  // applied with the output's surface
     }
-    label2_.Paint(target, area, 0, 0);
-    label1_.Paint(target, area, 0, 0);
-    free->stale = PixelRect{};
-    free->busy = true;
-    output->front = free;
-    wl_surface_attach(output->surface, free->buffer, 0, 0);
-    wl_surface_damage_buffer(output->surface, dirty_.x, dirty_.y, dirty_.width, dirty_.height);
+    if (back != nullptr) {
+        std::fill_n(back->pixels, 4, background_);
+        back->busy = true;
+        wl_surface_attach(output->surface, back->buffer, 0, 0);
+        StretchBackground(*output);
+    }
     wl_surface_commit(output->surface);
-    dirty_ = PixelRect{};
+    backChanged_ = textChanged_ = false;
     wl_display_flush(c_.display);
 }
 
@@ -821,7 +872,12 @@ int RunSaver(const x11::Options& options) {
     if (wl_display_roundtrip(c.display) < 0 || wl_display_roundtrip(c.display) < 0) {
         throw KelError(ErrorKind::Io, "connecting to the Wayland compositor", "the connection failed");
     }
-    if (c.compositor == nullptr || c.shm == nullptr || c.layerShell == nullptr) {
+    if (c.compositor == nullptr || c.subcompositor == nullptr || c.viewporter == nullptr ||
+        c.shm == nullptr) {
+        throw KelError(ErrorKind::Io, "connecting to the Wayland compositor",
+                       "the compositor offers no surfaces in shared memory, subsurfaces or viewports");
+    }
+    if (c.layerShell == nullptr) {
         throw KelError(ErrorKind::Io, "connecting to the Wayland compositor",
                        "the compositor offers no layer-shell surfaces (zwlr_layer_shell_v1)");
     }

@@ -115,6 +115,14 @@ wl_shot() {
     echo "$f"
 }
 
+# wl_wait_covered SECONDS [OUTPUT] — waits until no pixel shows the desktop's
+# grey (nor the pointer drawn over it).
+wl_wait_covered() { e2e_wait_until "$1" wl__covered "${2:-}"; }
+wl__covered() {
+    local f
+    f=$(wl_shot covered "$1") && ! img_area_colours "$f" 0 0 4000 4000 | grep -qx 3f3f3f
+}
+
 # wl_wait_shot NAME KIND SECONDS [OUTPUT] — screenshots until one shows KIND
 # (blank, card or saying); prints its path.
 wl_wait_shot() {

@@ -17,7 +17,8 @@ desktop=$(pointer_area desktop) || e2e_fail "grim failed"
 # From saying 0 (no cards) the list wraps to 2, whose cards come second.
 wl_settings 0 0 0 0 0
 wl_start move
-sleep 0.4
+wl_wait_covered 5 || e2e_fail "the output was not covered within 5 s"
+sleep 0.1
 wl_as swaymsg seat seat0 cursor move 5 5 >/dev/null || e2e_fail "swaymsg failed"
 wl_wait_shot card card 10 >/dev/null || e2e_fail "no title card within 10 s"
 lx_exited move && e2e_fail "a movement before the first tick ended kel"
@@ -30,6 +31,7 @@ e2e_expect_eq "Frase_No after a movement during saying 2's cards" "$(lx_frase_no
 
 wl_settings 0 0 0 0 0
 wl_start term
+wl_wait_covered 5 || e2e_fail "the output was not covered within 5 s"
 # The output may show the last run's card until this run draws.
 wl_wait_shot saying0 saying 10 >/dev/null || e2e_fail "no saying within 10 s"
 wl_wait_shot card card 10 >/dev/null || e2e_fail "no title card within 10 s"
@@ -43,6 +45,7 @@ e2e_pass_check "ended ${ms} ms after SIGTERM (as seen from the shell)"
 
 wl_settings 0 0 0 1 2
 wl_start once
+wl_wait_covered 5 || e2e_fail "the output was not covered within 5 s"
 wl_wait_shot once saying 10 >/dev/null || e2e_fail "one-shot: no saying within 10 s"
 wl_expect_end once 6 "one-shot"
 e2e_expect_eq "one-shot: the next index is written" "$(lx_frase_no)" 1

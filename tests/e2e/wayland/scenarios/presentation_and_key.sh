@@ -14,6 +14,7 @@ wl_hold_input
 wl_settings 0 0 0 0 3
 sjis_write "$KEL_DAT" "${LX_PHRASES[@]}" "田田田田田"
 wl_start run
+wl_wait_covered 5 || e2e_fail "the output was not covered within 5 s"
 seen=0; last=none; cards=()
 deadline=$(( $(date +%s) + 25 ))
 while [ ${#cards[@]} -lt 3 ] && [ "$(date +%s)" -lt "$deadline" ]; do

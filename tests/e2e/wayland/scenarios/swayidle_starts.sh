@@ -21,6 +21,7 @@ e2e_wait_until 6 kel_pid || e2e_fail "swayidle did not start kel within 6 s (log
 ms=$(e2e_ms_since "$t0")
 [ "$ms" -ge 1500 ] || e2e_fail "kel started after $ms ms, before the 2 s timeout"
 e2e_pass_check "swayidle started kel after $ms ms of idleness"
+wl_wait_covered 5 || e2e_fail "the output was not covered within 5 s"
 card=$(wl_wait_shot card card 10) || e2e_fail "no title card within 10 s of the start"
 expect_large_card "$(img_bright_bbox "$card")"
 kill -0 "$idle" || e2e_fail "swayidle ended"

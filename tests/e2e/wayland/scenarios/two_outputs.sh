@@ -13,6 +13,7 @@ e2e_expect_eq "the second output before kel" "$(img_area_colours "$f" 0 0 4000 4
 
 wl_settings 0 0 0 0 2
 wl_start run
+wl_wait_covered 5 HEADLESS-1 || e2e_fail "the first output was not covered within 5 s"
 card=$(wl_wait_shot card card 10 HEADLESS-1) || e2e_fail "no title card on the first output within 10 s"
 expect_large_card "$(img_bright_bbox "$card")"
 e2e_wait_until 2 all_black second HEADLESS-2 || e2e_fail "the second output is not black while the card shows"
