@@ -183,14 +183,17 @@ void ForEachCharacter(const std::u16string& text, Each each) {
     }
 }
 
-// One 8-bit channel of `over` blended onto `under` by `alpha` (0 to 255).
-inline std::uint32_t Blend(std::uint32_t under, std::uint32_t over, unsigned alpha) {
+// `colour` (0x00RRGGBB) at coverage `alpha` (0 to 255) over a premultiplied
+// 0xAARRGGBB pixel: transparent pixels take the glyph's own edge, opaque
+// ones the colour mixed in.
+inline std::uint32_t Over(std::uint32_t under, std::uint32_t colour, unsigned alpha) {
     std::uint32_t out = 0;
     for (int shift = 0; shift <= 16; shift += 8) {
-        const unsigned u = (under >> shift) & 0xFF, o = (over >> shift) & 0xFF;
-        out |= ((u * (255 - alpha) + o * alpha + 127) / 255) << shift;
+        const unsigned u = (under >> shift) & 0xFF, c = (colour >> shift) & 0xFF;
+        out |= ((c * alpha + u * (255 - alpha) + 127) / 255) << shift;
     }
-    return out;
+    const unsigned a = under >> 24;
+    return out | ((alpha + (a * (255 - alpha) + 127) / 255) << 24);
 }
 
 }  // namespace
@@ -342,14 +345,15 @@ PixelRect FreeTypeLabel::InkBounds() const {
         if (FT_Get_Advance(face_, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
             step = (FT_MulFix(units, face_->size->metrics.x_scale) + 32) >> 6;
         }
-        if (FT_Load_Glyph(face_, glyph, loadFlags_) == 0) {
-            // The outline's box in 26.6, widened to whole pixels and one more
-            // for the rasteriser's edge.
+        // The unhinted outline's box (hinting moves edges by less than a
+        // pixel), widened to whole pixels and two more for the hinting and
+        // the rasteriser's edge.
+        if (FT_Load_Glyph(face_, glyph, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) == 0) {
             const FT_Glyph_Metrics& m = face_->glyph->metrics;
-            const long left = penX + ((m.horiBearingX) >> 6) - 1;
-            const long right = penX + ((m.horiBearingX + m.width + 63) >> 6) + 1;
-            const long top = baseline - ((m.horiBearingY + 63) >> 6) - 1;
-            const long bottom = baseline - ((m.horiBearingY - m.height) >> 6) + 1;
+            const long left = penX + ((m.horiBearingX) >> 6) - 2;
+            const long right = penX + ((m.horiBearingX + m.width + 63) >> 6) + 2;
+            const long top = baseline - ((m.horiBearingY + 63) >> 6) - 2;
+            const long bottom = baseline - ((m.horiBearingY - m.height) >> 6) + 2;
             if (m.width > 0 && m.height > 0) {
                 ink = Union(ink, PixelRect{static_cast<int>(left), static_cast<int>(top),
                                            static_cast<int>(right - left), static_cast<int>(bottom - top)});
@@ -393,9 +397,9 @@ void FreeTypeLabel::Paint(const PixelBuffer& target, const PixelRect& clip, int 
                 for (long x = x0; x < x1; ++x) {
                     const unsigned alpha = coverage[x - left];
                     if (alpha == 255) {
-                        row[x] = colour_;
+                        row[x] = 0xFF000000u | colour_;
                     } else if (alpha != 0) {
-                        row[x] = Blend(row[x], colour_, alpha);
+                        row[x] = Over(row[x], colour_, alpha);
                     }
                 }
             }

@@ -24,7 +24,7 @@ struct PixelRect {
 PixelRect Intersect(const PixelRect& a, const PixelRect& b);
 PixelRect Union(const PixelRect& a, const PixelRect& b);
 
-// 32-bit pixels, 0x00RRGGBB, `stride` pixels a row.
+// 32-bit pixels, 0xAARRGGBB premultiplied, `stride` pixels a row.
 struct PixelBuffer {
     std::uint32_t* pixels = nullptr;
     int width = 0, height = 0, stride = 0;
@@ -60,7 +60,8 @@ public:
     void SetForeColor(std::uint32_t colour) override;
 
     // Draws the caption (when shown) with its top-left corner at the label's
-    // position plus (offsetX, offsetY) pixels, only inside `clip`.
+    // position plus (offsetX, offsetY) pixels, only inside `clip`, over what
+    // is there (transparent or opaque).
     void Paint(const PixelBuffer& target, const PixelRect& clip, int offsetX, int offsetY) const;
     // Where Paint draws, with a margin for glyphs that overhang their advance.
     PixelRect PixelBounds() const;

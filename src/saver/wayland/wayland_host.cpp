@@ -95,7 +95,8 @@ const wl_buffer_listener kBufferListener = {OnBufferRelease};
 
 // Buffers report their release on a queue of their own, so that a paint
 // can wait for one without delivering anything else.
-std::unique_ptr<Buffer> MakeBuffer(wl_shm* shm, wl_event_queue* queue, int width, int height, bool mapped) {
+std::unique_ptr<Buffer> MakeBuffer(wl_shm* shm, wl_event_queue* queue, int width, int height, bool mapped,
+                                   std::uint32_t format = WL_SHM_FORMAT_XRGB8888) {
     auto made = std::make_unique<Buffer>();
     made->width = width;
     made->height = height;
@@ -114,7 +115,7 @@ std::unique_ptr<Buffer> MakeBuffer(wl_shm* shm, wl_event_queue* queue, int width
         made->pixels = static_cast<std::uint32_t*>(memory);
     }
     wl_shm_pool* pool = wl_shm_create_pool(shm, fd, static_cast<std::int32_t>(made->bytes));
-    made->buffer = wl_shm_pool_create_buffer(pool, 0, width, height, width * 4, WL_SHM_FORMAT_XRGB8888);
+    made->buffer = wl_shm_pool_create_buffer(pool, 0, width, height, width * 4, format);
     wl_shm_pool_destroy(pool);
     close(fd);
     wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(made->buffer), queue);
@@ -235,7 +236,8 @@ private:
     PixelRect TextBox(int scale) const;
     void Present(Output& output);
     void Paint();
-    Buffer* FreeBuffer(std::vector<std::unique_ptr<Buffer>>& buffers, int width, int height);
+    Buffer* FreeBuffer(std::vector<std::unique_ptr<Buffer>>& buffers, int width, int height,
+                       std::uint32_t format);
     void ReadEvents();
     [[noreturn]] void CloseFromSystem();
     [[noreturn]] void ConnectionLost();
@@ -529,14 +531,15 @@ void SaverHost::SetBackColor(std::uint32_t colour) {
     const std::uint32_t pixel = ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
     if (pixel == background_) return;
     background_ = pixel;
-    backChanged_ = textChanged_ = true;
+    backChanged_ = true;  // the labels are drawn on a transparent buffer
 }
 
 // A buffer of this size that the compositor does not hold (one of another
 // size is replaced). Two are made; with both held, the compositor gives one
 // back by its next frame, which is waited for a little; a third is made
 // only when that does not come.
-Buffer* SaverHost::FreeBuffer(std::vector<std::unique_ptr<Buffer>>& buffers, int width, int height) {
+Buffer* SaverHost::FreeBuffer(std::vector<std::unique_ptr<Buffer>>& buffers, int width, int height,
+                              std::uint32_t format) {
     auto find = [&]() -> Buffer* {
         if (wl_display_dispatch_queue_pending(c_.display, c_.bufferQueue) < 0) return nullptr;
         for (auto& buffer : buffers) {
@@ -544,14 +547,14 @@ Buffer* SaverHost::FreeBuffer(std::vector<std::unique_ptr<Buffer>>& buffers, int
         }
         for (auto& buffer : buffers) {
             if (!buffer->busy) {
-                buffer = MakeBuffer(c_.shm, c_.bufferQueue, width, height, true);
+                buffer = MakeBuffer(c_.shm, c_.bufferQueue, width, height, true, format);
                 return buffer.get();
             }
         }
         return nullptr;
     };
     auto make = [&]() {
-        buffers.push_back(MakeBuffer(c_.shm, c_.bufferQueue, width, height, true));
+        buffers.push_back(MakeBuffer(c_.shm, c_.bufferQueue, width, height, true, format));
         return buffers.back().get();
     };
     Buffer* free = find();
@@ -587,7 +590,8 @@ PixelRect SaverHost::TextBox(int scale) const {
 }
 
 // Shows what changed in one commit: the background pixel, and the labels
-// drawn anew in a buffer as large as their ink, on the background colour.
+// drawn anew in a transparent buffer as large as their ink, which the
+// compositor lays over the background.
 // With a buffer not to be had, the drawing waits for the next paint.
 void SaverHost::Paint() {
     Output* output = SayingsOutput();
@@ -600,14 +604,15 @@ void SaverHost::Paint() {
         output->textPlace = wl_subcompositor_get_subsurface(c_.subcompositor, output->text, output->surface);
     }
     const PixelRect box = textChanged_ ? TextBox(scale) : PixelRect{};
-    Buffer* text = box.width > 0 ? FreeBuffer(output->texts, box.width, box.height) : nullptr;
-    Buffer* back = backChanged_ ? FreeBuffer(output->backs, 2, 2) : nullptr;
+    Buffer* text = box.width > 0 ? FreeBuffer(output->texts, box.width, box.height, WL_SHM_FORMAT_ARGB8888)
+                                 : nullptr;
+    Buffer* back = backChanged_ ? FreeBuffer(output->backs, 2, 2, WL_SHM_FORMAT_XRGB8888) : nullptr;
     if ((box.width > 0 && text == nullptr) || (backChanged_ && back == nullptr)) return;
     if (textChanged_) {
         if (text == nullptr) {
             wl_surface_attach(output->text, nullptr, 0, 0);
         } else {
-            std::fill_n(text->pixels, static_cast<std::size_t>(box.width) * box.height, background_);
+            std::memset(text->pixels, 0, static_cast<std::size_t>(box.width) * box.height * 4);
             const PixelBuffer target{text->pixels, box.width, box.height, box.width};
             const PixelRect all{0, 0, box.width, box.height};
             label2_.Paint(target, all, -box.x, -box.y);
