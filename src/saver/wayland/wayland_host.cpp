@@ -74,19 +74,26 @@ bool SignalArrived() {
 
 // ------------------------------------------------------------ buffers
 
-// One wl_shm buffer of 32-bit pixels in a memory file. The pixels are mapped
-// only for the output that shows the sayings: a fresh file reads as zeros,
-// which is black in this format, so the others never touch their memory.
+// One wl_shm buffer of 32-bit pixels in a memory file of its own. The pixels
+// are mapped only for the output that shows the sayings: a fresh file reads
+// as zeros, which is black in this format, so the others never touch their
+// memory. A buffer takes a new size within its file's room without a new
+// file: the title card's box changes with every character.
 struct Buffer {
     wl_buffer* buffer = nullptr;
+    wl_shm_pool* pool = nullptr;
+    wl_event_queue* queue = nullptr;
     std::uint32_t* pixels = nullptr;
-    std::size_t bytes = 0;
+    std::size_t room = 0;  // bytes of the file
+    std::uint32_t format = WL_SHM_FORMAT_XRGB8888;
     int width = 0, height = 0;
     bool busy = false;  // the compositor holds it
 
+    void Shape(int newWidth, int newHeight);
     ~Buffer() {
         if (buffer != nullptr) wl_buffer_destroy(buffer);
-        if (pixels != nullptr) munmap(pixels, bytes);
+        if (pool != nullptr) wl_shm_pool_destroy(pool);
+        if (pixels != nullptr) munmap(pixels, room);
     }
 };
 
@@ -95,31 +102,37 @@ const wl_buffer_listener kBufferListener = {OnBufferRelease};
 
 // Buffers report their release on a queue of their own, so that a paint
 // can wait for one without delivering anything else.
+void Buffer::Shape(int newWidth, int newHeight) {
+    if (buffer != nullptr) wl_buffer_destroy(buffer);
+    width = newWidth;
+    height = newHeight;
+    buffer = wl_shm_pool_create_buffer(pool, 0, width, height, width * 4, format);
+    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(buffer), queue);
+    wl_buffer_add_listener(buffer, &kBufferListener, this);
+}
+
 std::unique_ptr<Buffer> MakeBuffer(wl_shm* shm, wl_event_queue* queue, int width, int height, bool mapped,
-                                   std::uint32_t format = WL_SHM_FORMAT_XRGB8888) {
+                                   std::uint32_t format = WL_SHM_FORMAT_XRGB8888, std::size_t room = 0) {
     auto made = std::make_unique<Buffer>();
-    made->width = width;
-    made->height = height;
-    made->bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    made->queue = queue;
+    made->format = format;
+    made->room = std::max(room, static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
     const int fd = memfd_create("kel", MFD_CLOEXEC);
-    if (fd < 0 || ftruncate(fd, static_cast<off_t>(made->bytes)) != 0) {
+    if (fd < 0 || ftruncate(fd, static_cast<off_t>(made->room)) != 0) {
         if (fd >= 0) close(fd);
         throw KelError(ErrorKind::Io, "preparing to draw the sayings", "a shared memory file");
     }
     if (mapped) {
-        void* memory = mmap(nullptr, made->bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        void* memory = mmap(nullptr, made->room, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
         if (memory == MAP_FAILED) {
             close(fd);
             throw KelError(ErrorKind::Io, "preparing to draw the sayings", "mapping shared memory");
         }
         made->pixels = static_cast<std::uint32_t*>(memory);
     }
-    wl_shm_pool* pool = wl_shm_create_pool(shm, fd, static_cast<std::int32_t>(made->bytes));
-    made->buffer = wl_shm_pool_create_buffer(pool, 0, width, height, width * 4, format);
-    wl_shm_pool_destroy(pool);
+    made->pool = wl_shm_create_pool(shm, fd, static_cast<std::int32_t>(made->room));
     close(fd);
-    wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(made->buffer), queue);
-    wl_buffer_add_listener(made->buffer, &kBufferListener, made.get());
+    made->Shape(width, height);
     return made;
 }
 
@@ -545,11 +558,16 @@ Buffer* SaverHost::FreeBuffer(std::vector<std::unique_ptr<Buffer>>& buffers, int
         for (auto& buffer : buffers) {
             if (!buffer->busy && buffer->width == width && buffer->height == height) return buffer.get();
         }
+        const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
         for (auto& buffer : buffers) {
-            if (!buffer->busy) {
-                buffer = MakeBuffer(c_.shm, c_.bufferQueue, width, height, true, format);
-                return buffer.get();
+            if (buffer->busy) continue;
+            if (bytes <= buffer->room) {
+                buffer->Shape(width, height);
+            } else {
+                // Room for somewhat larger ones to come.
+                buffer = MakeBuffer(c_.shm, c_.bufferQueue, width, height, true, format, bytes + bytes / 4);
             }
+            return buffer.get();
         }
         return nullptr;
     };
