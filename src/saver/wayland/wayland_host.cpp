@@ -112,11 +112,11 @@ void Buffer::Shape(int newWidth, int newHeight) {
 }
 
 std::unique_ptr<Buffer> MakeBuffer(wl_shm* shm, wl_event_queue* queue, int width, int height, bool mapped,
-                                   std::uint32_t format = WL_SHM_FORMAT_XRGB8888, std::size_t room = 0) {
+                                   std::uint32_t format = WL_SHM_FORMAT_XRGB8888) {
     auto made = std::make_unique<Buffer>();
     made->queue = queue;
     made->format = format;
-    made->room = std::max(room, static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    made->room = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
     const int fd = memfd_create("kel", MFD_CLOEXEC);
     if (fd < 0 || ftruncate(fd, static_cast<off_t>(made->room)) != 0) {
         if (fd >= 0) close(fd);
@@ -564,8 +564,7 @@ Buffer* SaverHost::FreeBuffer(std::vector<std::unique_ptr<Buffer>>& buffers, int
             if (bytes <= buffer->room) {
                 buffer->Shape(width, height);
             } else {
-                // Room for somewhat larger ones to come.
-                buffer = MakeBuffer(c_.shm, c_.bufferQueue, width, height, true, format, bytes + bytes / 4);
+                buffer = MakeBuffer(c_.shm, c_.bufferQueue, width, height, true, format);
             }
             return buffer.get();
         }
