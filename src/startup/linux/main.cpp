@@ -15,8 +15,10 @@
 #include "platform/linux/messages_linux.h"
 #include "platform/linux/process_linux.h"
 #include "saver/x11/linux_seam.h"
+#include "saver/wayland/wayland_host.h"
 #include "saver/x11/saver_host.h"
 #include "saver/x11/options.h"
+#include "startup/linux/host_choice.h"
 
 namespace {
 
@@ -35,14 +37,18 @@ bool AnotherInstanceRuns(const std::string& name) {
 }
 
 int Main(int argc, char** argv) {
-    const kel::x11::Options options = kel::x11::ParseOptions(
-        std::vector<std::string>(argv + 1, argv + argc), std::getenv("XSCREENSAVER_WINDOW"));
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const kel::HostChoice host = kel::TakeHostSwitches(args);
+    const kel::x11::Options options = kel::x11::ParseOptions(args, std::getenv("XSCREENSAVER_WINDOW"));
     if (options.help) {
         std::fputs(kel::x11::kUsage, stdout);
         return 0;
     }
     // Under XScreenSaver one instance runs per monitor, each in its window.
     if (options.standalone && AnotherInstanceRuns(kel::x11::InstanceLockName(options.display))) return 0;
+    if (kel::RunOnWayland(host, options.standalone, !options.display.empty())) {
+        return kel::wayland::RunSaver(options);
+    }
     return kel::x11::RunSaver(options);
 }
 

@@ -1,0 +1,411 @@
+#include "saver/wayland/ft_label.h"
+
+#include <fcntl.h>
+#include <fontconfig/fontconfig.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include FT_SIZES_H
+#include FT_ADVANCES_H
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "platform/errors.h"
+
+namespace kel::wayland {
+
+PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
+    const int left = std::max(a.x, b.x), top = std::max(a.y, b.y);
+    const int right = std::min(a.x + a.width, b.x + b.width);
+    const int bottom = std::min(a.y + a.height, b.y + b.height);
+    if (right <= left || bottom <= top) return PixelRect{};
+    return PixelRect{left, top, right - left, bottom - top};
+}
+
+PixelRect Union(const PixelRect& a, const PixelRect& b) {
+    if (a.width <= 0 || a.height <= 0) return b;
+    if (b.width <= 0 || b.height <= 0) return a;
+    const int left = std::min(a.x, b.x), top = std::min(a.y, b.y);
+    const int right = std::max(a.x + a.width, b.x + b.width);
+    const int bottom = std::max(a.y + a.height, b.y + b.height);
+    return PixelRect{left, top, right - left, bottom - top};
+}
+
+namespace {
+
+std::string PointsText(float points) {
+    if (std::isnan(points)) return "NaN";
+    const long hundredths = std::lround(static_cast<double>(points) * 100.0);
+    const long whole = std::labs(hundredths) / 100, part = std::labs(hundredths) % 100;
+    return std::string(hundredths < 0 ? "-" : "") + std::to_string(whole) + (part < 10 ? ".0" : ".") +
+           std::to_string(part);
+}
+
+// The face file is read through small reads, not mapped whole: FreeType
+// then keeps only the tables it uses, where a mapped CJK face would leave
+// megabytes resident. Its reads come in runs on the same places (a glyph's
+// metrics, then its outline), so the last few blocks read are kept.
+struct FaceFile {
+    static constexpr unsigned long kBlock = 4096;
+    static constexpr int kBlocks = 8;
+    int fd = -1;
+    unsigned long start[kBlocks] = {};
+    unsigned long length[kBlocks] = {};  // 0: empty
+    unsigned long used[kBlocks] = {};
+    unsigned long clock = 0;
+    unsigned char data[kBlocks][kBlock] = {};
+
+    const unsigned char* Block(unsigned long at, unsigned long* got) {
+        int oldest = 0;
+        for (int i = 0; i < kBlocks; ++i) {
+            if (length[i] != 0 && start[i] == at) {
+                used[i] = ++clock;
+                *got = length[i];
+                return data[i];
+            }
+            if (used[i] < used[oldest]) oldest = i;
+        }
+        const ssize_t read = pread(fd, data[oldest], kBlock, static_cast<off_t>(at));
+        if (read <= 0) return nullptr;
+        start[oldest] = at;
+        length[oldest] = static_cast<unsigned long>(read);
+        used[oldest] = ++clock;
+        *got = length[oldest];
+        return data[oldest];
+    }
+};
+
+unsigned long ReadFaceFile(FT_Stream stream, unsigned long offset, unsigned char* buffer,
+                           unsigned long count) {
+    auto* file = static_cast<FaceFile*>(stream->descriptor.pointer);
+    if (count == 0) return 0;  // a seek
+    if (count > FaceFile::kBlock) {
+        const ssize_t read = pread(file->fd, buffer, count, static_cast<off_t>(offset));
+        return read < 0 ? 0 : static_cast<unsigned long>(read);
+    }
+    unsigned long done = 0;
+    while (done < count) {
+        const unsigned long at = offset + done, blockStart = at - at % FaceFile::kBlock;
+        unsigned long got = 0;
+        const unsigned char* block = file->Block(blockStart, &got);
+        if (block == nullptr || at - blockStart >= got) break;
+        const unsigned long part = std::min(count - done, got - (at - blockStart));
+        std::memcpy(buffer + done, block + (at - blockStart), part);
+        done += part;
+    }
+    return done;
+}
+
+// Falls back to FreeType's own opening (a mapping) where the file cannot be
+// read so.
+FT_Face OpenFace(FT_Library library, const char* path, int index) {
+    FT_Face face = nullptr;
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    if (fd >= 0 && fstat(fd, &info) == 0) {
+        auto* file = new FaceFile{};
+        file->fd = fd;
+        auto* stream = new FT_StreamRec{};
+        stream->descriptor.pointer = file;
+        stream->size = static_cast<unsigned long>(info.st_size);
+        stream->read = ReadFaceFile;
+        FT_Open_Args args{};
+        args.flags = FT_OPEN_STREAM;
+        args.stream = stream;
+        if (FT_Open_Face(library, &args, index, &face) == 0) return face;  // kept for the program's life
+        delete stream;
+        delete file;
+    }
+    if (fd >= 0) close(fd);
+    if (FT_New_Face(library, path, index, &face) != 0) return nullptr;
+    return face;
+}
+
+// The face fontconfig matches for `pattern`, opened once for the program:
+// every label and every size share it, each through size objects of its own.
+// The load flags follow the match's hinting settings.
+FT_Face SharedFace(const char* pattern, FT_Int32* loadFlags) {
+    static FT_Library library = nullptr;
+    static FT_Face face = nullptr;
+    static FT_Int32 flags = 0;
+    static std::string openedFor;
+    if (face != nullptr && openedFor == pattern) {
+        *loadFlags = flags;
+        return face;
+    }
+    if (library == nullptr && FT_Init_FreeType(&library) != 0) return nullptr;
+    FcPattern* wanted = FcNameParse(reinterpret_cast<const FcChar8*>(pattern));
+    if (wanted == nullptr) return nullptr;
+    FcConfigSubstitute(nullptr, wanted, FcMatchPattern);
+    FcDefaultSubstitute(wanted);
+    FcResult result = FcResultNoMatch;
+    FcPattern* matched = FcFontMatch(nullptr, wanted, &result);
+    FcPatternDestroy(wanted);
+    if (matched == nullptr) return nullptr;
+    FcChar8* file = nullptr;
+    int index = 0;
+    FcBool hinting = FcTrue;
+    int hintStyle = FC_HINT_SLIGHT;
+    FT_Face opened = nullptr;
+    if (FcPatternGetString(matched, FC_FILE, 0, &file) == FcResultMatch) {
+        FcPatternGetInteger(matched, FC_INDEX, 0, &index);
+        FcPatternGetBool(matched, FC_HINTING, 0, &hinting);
+        FcPatternGetInteger(matched, FC_HINT_STYLE, 0, &hintStyle);
+        opened = OpenFace(library, reinterpret_cast<const char*>(file), index);
+    }
+    FcPatternDestroy(matched);
+    if (opened == nullptr) return nullptr;
+    // Outlines only, light hinting at most: advances then keep the design's
+    // widths, scaled and rounded, as the X11 label measures them.
+    flags = FT_LOAD_NO_BITMAP | (hinting == FcFalse || hintStyle == FC_HINT_NONE
+                                     ? FT_LOAD_NO_HINTING
+                                     : FT_LOAD_TARGET_LIGHT);
+    face = opened;  // an earlier face stays: labels may still use it
+    openedFor = pattern;
+    *loadFlags = flags;
+    return face;
+}
+
+// Calls `each` with every character of `text`, a surrogate pair as one.
+template <typename Each>
+void ForEachCharacter(const std::u16string& text, Each each) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        char32_t unit = text[at];
+        if (unit >= 0xD800 && unit <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
+            text[at + 1] <= 0xDFFF) {
+            unit = 0x10000 + ((unit - 0xD800) << 10) + (text[at + 1] - 0xDC00);
+            ++at;
+        }
+        each(unit);
+    }
+}
+
+// `colour` (0x00RRGGBB) at coverage `alpha` (0 to 255) over a premultiplied
+// 0xAARRGGBB pixel: transparent pixels take the glyph's own edge, opaque
+// ones the colour mixed in.
+inline std::uint32_t Over(std::uint32_t under, std::uint32_t colour, unsigned alpha) {
+    std::uint32_t out = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const unsigned u = (under >> shift) & 0xFF, c = (colour >> shift) & 0xFF;
+        out |= ((c * alpha + u * (255 - alpha) + 127) / 255) << shift;
+    }
+    const unsigned a = under >> 24;
+    return out | ((alpha + (a * (255 - alpha) + 127) / 255) << 24);
+}
+
+}  // namespace
+
+FreeTypeLabel::FreeTypeLabel(double dpi, std::function<void(const PixelRect&)> changed,
+                             const char* facePattern)
+    : dpi_(dpi), changed_(std::move(changed)) {
+    face_ = SharedFace(facePattern, &loadFlags_);
+    if (face_ == nullptr) {
+        throw KelError(ErrorKind::ResourceMissing, "finding a font for the sayings",
+                       std::string("fontconfig pattern ") + facePattern);
+    }
+    SetFontSize(72.0f);
+}
+
+FreeTypeLabel::~FreeTypeLabel() {
+    for (Sized& s : sized_) {
+        if (s.size != nullptr) FT_Done_Size(s.size);
+    }
+}
+
+template <typename Change>
+void FreeTypeLabel::Update(Change change) {
+    const bool wasShown = visible_ && !caption_.empty();
+    const PixelRect before = wasShown ? PixelBounds() : PixelRect{};
+    change();
+    if (wasShown) changed_(before);
+    if (visible_ && !caption_.empty()) changed_(PixelBounds());
+}
+
+// s points make a font of round(s x DPI / 72) pixels, as on Windows.
+void FreeTypeLabel::SetFontSize(float points) {
+    const double pixels = std::floor(static_cast<double>(points) * dpi_ / 72.0 + 0.5);
+    if (!(pixels >= 1.0) || pixels > 32767.0) {
+        throw KelError(ErrorKind::InvalidValue, "setting the font size",
+                       "size " + PointsText(points) + " points");
+    }
+    const int height = static_cast<int>(pixels);
+    if (height == pixelHeight_) return;
+    Update([&] {
+        pixelHeight_ = height;
+        widthPixels_ = -1;
+    });
+}
+
+// The label's size object at its current pixel size, made the face's active
+// size. Of the two kept, the one used longest ago is sized anew.
+const FreeTypeLabel::Sized& FreeTypeLabel::Use() const {
+    int slot = -1;
+    for (int i = 0; i < 2; ++i) {
+        if (sized_[i].size != nullptr && sized_[i].pixels == pixelHeight_) slot = i;
+    }
+    if (slot < 0) {
+        slot = 1 - lastUsed_;
+        Sized& s = sized_[slot];
+        if (s.size == nullptr && FT_New_Size(face_, &s.size) != 0) {
+            s.size = nullptr;
+            throw KelError(ErrorKind::Io, "opening a font", "no memory for a size of the face");
+        }
+        FT_Activate_Size(s.size);
+        const FT_F26Dot6 size = static_cast<FT_F26Dot6>(pixelHeight_) * 64;
+        if (FT_Set_Char_Size(face_, size, size, 72, 72) != 0) {
+            s.pixels = 0;
+            throw KelError(ErrorKind::InvalidValue, "opening a font",
+                           "size " + PointsText(FontSize()) + " points");
+        }
+        s.pixels = pixelHeight_;
+        // Whole pixels: the ascender rounded up, the descender down.
+        s.ascent = static_cast<int>((s.size->metrics.ascender + 63) >> 6);
+        s.descent = static_cast<int>(-(s.size->metrics.descender >> 6));
+    }
+    lastUsed_ = slot;
+    FT_Activate_Size(sized_[slot].size);
+    return sized_[slot];
+}
+
+// The advance of the caption, one glyph per character: each glyph's design
+// advance at this size, rounded to whole pixels, as the renderer steps.
+int FreeTypeLabel::WidthPixels() const {
+    if (widthPixels_ >= 0) return widthPixels_;
+    Use();
+    long advance = 0;
+    ForEachCharacter(caption_, [&](char32_t character) {
+        FT_Fixed units = 0;
+        const FT_UInt glyph = FT_Get_Char_Index(face_, character);
+        if (FT_Get_Advance(face_, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
+            advance += (FT_MulFix(units, face_->size->metrics.x_scale) + 32) >> 6;
+        }
+    });
+    widthPixels_ = static_cast<int>(std::min<long>(advance, 1L << 20));
+    return widthPixels_;
+}
+
+void FreeTypeLabel::SetCaption(const std::u16string& caption) {
+    if (caption == caption_) return;
+    Update([&] {
+        caption_ = caption;
+        widthPixels_ = -1;
+    });
+}
+
+void FreeTypeLabel::SetLeft(float twips) {
+    Update([&] { left_ = twips; });
+}
+
+void FreeTypeLabel::SetTop(float twips) {
+    Update([&] { top_ = twips; });
+}
+
+void FreeTypeLabel::SetVisible(bool visible) {
+    if (visible == visible_) return;
+    Update([&] { visible_ = visible; });
+}
+
+void FreeTypeLabel::SetForeColor(std::uint32_t colour) {
+    Update([&] {
+        colour_ = ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
+    });
+}
+
+float FreeTypeLabel::Width() const { return static_cast<float>(WidthPixels()) * TwipsPerPixel(); }
+
+// One line of the font, ascent and descent, even with an empty caption.
+float FreeTypeLabel::Height() const {
+    const Sized& s = Use();
+    return static_cast<float>(s.ascent + s.descent) * TwipsPerPixel();
+}
+
+int FreeTypeLabel::X() const { return static_cast<int>(std::floor(left_ / TwipsPerPixel() + 0.5f)); }
+int FreeTypeLabel::Y() const { return static_cast<int>(std::floor(top_ / TwipsPerPixel() + 0.5f)); }
+
+PixelRect FreeTypeLabel::PixelBounds() const {
+    const Sized& s = Use();
+    const int height = s.ascent + s.descent;
+    const int margin = height / 4 + 1;
+    return PixelRect{X() - margin, Y() - margin, WidthPixels() + 2 * margin, height + 2 * margin};
+}
+
+PixelRect FreeTypeLabel::InkBounds() const {
+    if (!visible_ || caption_.empty()) return PixelRect{};
+    const Sized& s = Use();
+    long penX = X();
+    const long baseline = Y() + s.ascent;
+    PixelRect ink;
+    ForEachCharacter(caption_, [&](char32_t character) {
+        const FT_UInt glyph = FT_Get_Char_Index(face_, character);
+        FT_Fixed units = 0;
+        long step = 0;
+        if (FT_Get_Advance(face_, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
+            step = (FT_MulFix(units, face_->size->metrics.x_scale) + 32) >> 6;
+        }
+        // The unhinted outline's box (hinting moves edges by less than a
+        // pixel), widened to whole pixels and two more for the hinting and
+        // the rasteriser's edge.
+        if (FT_Load_Glyph(face_, glyph, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) == 0) {
+            const FT_Glyph_Metrics& m = face_->glyph->metrics;
+            const long left = penX + ((m.horiBearingX) >> 6) - 2;
+            const long right = penX + ((m.horiBearingX + m.width + 63) >> 6) + 2;
+            const long top = baseline - ((m.horiBearingY + 63) >> 6) - 2;
+            const long bottom = baseline - ((m.horiBearingY - m.height) >> 6) + 2;
+            if (m.width > 0 && m.height > 0) {
+                ink = Union(ink, PixelRect{static_cast<int>(left), static_cast<int>(top),
+                                           static_cast<int>(right - left), static_cast<int>(bottom - top)});
+            }
+        }
+        penX += step;
+    });
+    return ink;
+}
+
+void FreeTypeLabel::Paint(const PixelBuffer& target, const PixelRect& clip, int offsetX,
+                          int offsetY) const {
+    if (!visible_ || caption_.empty()) return;
+    const PixelRect area = Intersect(clip, PixelRect{0, 0, target.width, target.height});
+    if (area.width <= 0) return;
+    const Sized& s = Use();
+    long penX = offsetX + X();
+    const long baseline = offsetY + Y() + s.ascent;
+    ForEachCharacter(caption_, [&](char32_t character) {
+        const FT_UInt glyph = FT_Get_Char_Index(face_, character);
+        FT_Fixed units = 0;
+        long step = 0;
+        if (FT_Get_Advance(face_, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
+            step = (FT_MulFix(units, face_->size->metrics.x_scale) + 32) >> 6;
+        }
+        // Only glyphs that reach into the area are rendered.
+        const long reach = s.ascent + s.descent;
+        if (penX + step + reach >= area.x && penX - reach < area.x + area.width &&
+            FT_Load_Glyph(face_, glyph, loadFlags_ | FT_LOAD_RENDER) == 0 &&
+            face_->glyph->bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
+            const FT_Bitmap& bitmap = face_->glyph->bitmap;
+            const long left = penX + face_->glyph->bitmap_left;
+            const long top = baseline - face_->glyph->bitmap_top;
+            const long x0 = std::max<long>(left, area.x);
+            const long x1 = std::min<long>(left + bitmap.width, area.x + area.width);
+            const long y0 = std::max<long>(top, area.y);
+            const long y1 = std::min<long>(top + bitmap.rows, area.y + area.height);
+            for (long y = y0; y < y1; ++y) {
+                const unsigned char* coverage = bitmap.buffer + (y - top) * bitmap.pitch;
+                std::uint32_t* row = target.pixels + y * target.stride;
+                for (long x = x0; x < x1; ++x) {
+                    const unsigned alpha = coverage[x - left];
+                    if (alpha == 255) {
+                        row[x] = 0xFF000000u | colour_;
+                    } else if (alpha != 0) {
+                        row[x] = Over(row[x], colour_, alpha);
+                    }
+                }
+            }
+        }
+        penX += step;
+    });
+}
+
+}  // namespace kel::wayland

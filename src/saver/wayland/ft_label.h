@@ -1,0 +1,102 @@
+// The saver's windowless label drawn by the program itself: measured and
+// rendered with FreeType in the face that fontconfig picks for Japanese
+// text, into 32-bit pixels in memory. A size in points becomes a whole
+// number of pixels through the output's DPI (96 times its scale), and the
+// label reports back the size its font has, as the other labels do.
+#pragma once
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/label.h"
+
+namespace kel::wayland {
+
+// A rectangle of pixels.
+struct PixelRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+PixelRect Intersect(const PixelRect& a, const PixelRect& b);
+PixelRect Union(const PixelRect& a, const PixelRect& b);
+
+// 32-bit pixels, 0xAARRGGBB premultiplied, `stride` pixels a row.
+struct PixelBuffer {
+    std::uint32_t* pixels = nullptr;
+    int width = 0, height = 0, stride = 0;
+};
+
+// The face a label asks fontconfig for: a Japanese gothic, whichever of
+// these is installed, else any face that covers Japanese.
+inline constexpr char kLabelFacePattern[] = "IPAGothic,Noto Sans CJK JP,sans:lang=ja";
+
+class FreeTypeLabel : public Label {
+public:
+    // `changed` is called with the pixels that need painting again whenever
+    // what the label shows changes. Throws KelError when fontconfig finds no
+    // face that FreeType can open.
+    FreeTypeLabel(double dpi, std::function<void(const PixelRect&)> changed,
+                  const char* facePattern = kLabelFacePattern);
+    ~FreeTypeLabel() override;
+    FreeTypeLabel(const FreeTypeLabel&) = delete;
+    FreeTypeLabel& operator=(const FreeTypeLabel&) = delete;
+
+    void SetCaption(const std::u16string& caption) override;
+    std::u16string Caption() const override { return caption_; }
+    void SetFontSize(float points) override;
+    float FontSize() const override { return static_cast<float>(pixelHeight_ * 72.0 / dpi_); }
+    void SetLeft(float twips) override;
+    void SetTop(float twips) override;
+    float Left() const override { return left_; }
+    float Top() const override { return top_; }
+    float Width() const override;
+    float Height() const override;
+    void SetVisible(bool visible) override;
+    bool Visible() const override { return visible_; }
+    void SetForeColor(std::uint32_t colour) override;
+
+    // Draws the caption (when shown) with its top-left corner at the label's
+    // position plus (offsetX, offsetY) pixels, only inside `clip`, over what
+    // is there (transparent or opaque).
+    void Paint(const PixelBuffer& target, const PixelRect& clip, int offsetX, int offsetY) const;
+    // Where Paint draws, with a margin for glyphs that overhang their advance.
+    PixelRect PixelBounds() const;
+    // Where Paint puts ink, to the pixel; empty when nothing is shown.
+    PixelRect InkBounds() const;
+
+private:
+    // A size object of the shared face at one pixel size. Each label keeps
+    // its own two (the title card's and the saying's take turns), and
+    // activates the one it means before every use of the face.
+    struct Sized {
+        FT_Size size = nullptr;
+        int pixels = 0;
+        int ascent = 0, descent = 0;
+    };
+    template <typename Change>
+    void Update(Change change);
+    float TwipsPerPixel() const { return static_cast<float>(1440.0 / dpi_); }
+    const Sized& Use() const;
+    int WidthPixels() const;
+    int X() const;
+    int Y() const;
+
+    double dpi_;
+    std::function<void(const PixelRect&)> changed_;
+    FT_Face face_ = nullptr;
+    FT_Int32 loadFlags_ = 0;
+    mutable Sized sized_[2];
+    mutable int lastUsed_ = 0;
+    int pixelHeight_ = 0;
+    std::u16string caption_;
+    mutable int widthPixels_ = -1;  // measured when first asked for
+    float left_ = 0, top_ = 0;
+    bool visible_ = false;
+    std::uint32_t colour_ = 0;  // 0x00RRGGBB
+};
+
+}  // namespace kel::wayland
