@@ -136,7 +136,7 @@ long Utf8Cost(const Codec& codec, const std::string& bytes) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00u);
         }
         int cost = CostIn(kByCodePoint, c >> 4);
-        if (c >= 0x80 && c < 0x10000 && codec.Encode(std::u16string(1, text[i]), code)) {
+        if (c >= 0x80 && c < 0x10000 && codec.Encode(text.substr(i, 1), code)) {
             const auto lead = static_cast<unsigned char>(code[0]);
             cost = CostIn(kByCode, code.size() == 1 ? lead : lead << 8 | static_cast<unsigned char>(code[1]));
         }
