@@ -43,9 +43,9 @@ bool EncodePhrase(const Codec& codec, PhraseEncoding encoding, const std::u16str
 
 // The code a file uses for each character that code page 932 has two codes
 // for (NEC's row 13 and the IBM extensions repeat signs and kanji of JIS X
-// 0208 and of each other), where encoding would pick the other one: the
-// first one the file uses. A save writes these characters so, and a line
-// left as it was keeps its bytes. Empty for UTF-8, and for nearly every file.
+// 0208 and of each other), where it is not the one encoding picks: the first
+// such code in the file. A save writes these characters so, and a line left
+// as it was keeps its bytes. Empty for UTF-8, and for nearly every file.
 struct CodeChoices {
     std::u16string chars;
     std::string codes;  // two bytes for each of `chars`

@@ -162,11 +162,11 @@ void Form2::MsgRead() {
 // byte order mark, or its lack of one; a character code page 932 has two
 // codes for keeps the one the file used), written beside the old file and put
 // in its place only once complete. Characters the encoding cannot hold are
-// never replaced by something else: the save is refused instead. A file that held bytes valid
-// in neither encoding is written only once the user agrees. The next load
-// must read the text that was saved: UTF-8 bytes it would read otherwise get
-// the mark; Shift-JIS bytes it would take for UTF-8 are written as UTF-8 with
-// the mark if the user agrees, else not at all.
+// never replaced by something else: the save is refused instead. A file that
+// held bytes valid in neither encoding is written only once the user agrees.
+// The next load must read the text that was saved: UTF-8 bytes it would read
+// otherwise get the mark; Shift-JIS bytes it would take for UTF-8 are written
+// as UTF-8 with the mark if the user agrees, else not at all.
 bool Form2::MsgWrite() {
     const std::u16string text = Text1.Text() + kCrLf;
     std::string bytes;
