@@ -7,7 +7,8 @@
 //  - the number rule either gives a value or an overflow error, and agrees
 //    with plain integer reading on short runs of digits.
 // The same bytes, read as UTF-16 editor text, then go through the settings
-// dialog's save path (dialog_save_fuzz.cpp).
+// dialog's save path, and as the phrase file through its load path
+// (dialog_save_fuzz.cpp).
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -85,5 +86,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Items(bytes);
     Number(bytes);
     FuzzDialogSave(data, size);
+    FuzzDialogLoad(data, size);
     return 0;
 }

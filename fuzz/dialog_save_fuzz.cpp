@@ -1,14 +1,20 @@
-// The dialog's save path with arbitrary UTF-16 editor text: the real Form2
-// (MsgWrite, then MsgRead of what it wrote) over the unit tests' fakes of
-// the file, profile and code page 932. What must hold for any text:
-//  - a save either writes the text and one CR LF, in code page 932, or
-//    refuses, leaves the file untouched and names the characters;
+// The dialog's save path with arbitrary UTF-16 editor text, and its load path
+// with arbitrary phrase files: the real Form2 (MsgWrite, then MsgRead of what
+// it wrote) over the unit tests' fakes of the file, profile and code page
+// 932, the user agreeing to every question. What must hold:
+//  - a save either writes the text and one CR LF, in code page 932, or in
+//    UTF-8 with the mark once the user agreed to it, or refuses, leaves the
+//    file untouched and names the characters;
+//  - what a save writes is read in the encoding it was written in;
 //  - nothing else is written: no character dropped or added;
 //  - the item rule drops nothing but blanks, commas, double quotes and line
 //    ends;
 //  - once the text is plain (no comma, quote, lone CR or LF, no empty line,
 //    no line that begins with a blank), loading and saving again changes
-//    nothing.
+//    nothing;
+//  - a file that is its items one per line, each ending in CR LF, and one
+//    empty line is written back byte for byte by an unchanged save, unless
+//    the dialog named lines that change or said it changed the encoding.
 #include "dialog_save_fuzz.h"
 
 #include <cstdlib>
@@ -16,7 +22,9 @@
 
 #include "../tests/unit/dialog_fakes.h"
 #include "data/items.h"
+#include "data/phrase_encoding.h"
 #include "platform/errors.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -37,7 +45,9 @@ struct Dialog {
     DialogPlatform platform;
     Form2 form;
     Dialog(FakeFiles& files, FakeCodec& codec)
-        : profile(files), platform{window, messages, files, profile, codec}, form(platform) {}
+        : profile(files), platform{window, messages, files, profile, codec}, form(platform) {
+        messages.agree = true;
+    }
 };
 
 std::string Without(const std::string& bytes, const char* dropped) {
@@ -61,9 +71,21 @@ bool Plain(const std::u16string& text) {
     return true;
 }
 
+// The encoding the dialog's next load reads the file in.
+PhraseEncoding ReadAs(const FakeCodec& codec, const std::string& bytes) {
+    return DetectPhraseEncoding(codec, bytes);
+}
+
+// The text the next load reads from the file, line ends and all.
+std::u16string ReadBack(const FakeCodec& codec, const std::string& bytes) {
+    const PhraseEncoding encoding = ReadAs(codec, bytes);
+    return DecodePhrase(codec, encoding, PhraseBody(bytes, encoding));
+}
+
 // Saves `text` from a dialog loaded from the file as it stands; returns
-// whether the save went through.
-bool Save(FakeFiles& files, FakeCodec& codec, const std::u16string& text) {
+// whether the save went through, and in `switched` whether the user was asked
+// to save Shift-JIS text as UTF-8.
+bool Save(FakeFiles& files, FakeCodec& codec, const std::u16string& text, bool* switched) {
     Dialog dialog(files, codec);
     dialog.form.MsgRead();
     dialog.form.Text1.SetText(text);
@@ -76,7 +98,31 @@ bool Save(FakeFiles& files, FakeCodec& codec, const std::u16string& text) {
         std::string ignored;
         Check(!codec.Encode(text + u"\r\n", ignored, nullptr));
     }
+    *switched = !dialog.messages.questions.empty();
     return saved;
+}
+
+// Loads and saves unchanged, then loads again: plain text is then stable, and
+// a second unchanged save writes the bytes of the first. Returns whether the
+// first dialog said nothing (asked nothing, told nothing); `written` is what
+// it wrote.
+bool LoadSaveLoad(FakeFiles& files, FakeCodec& codec,
+                                      std::string* written) {
+    Dialog first(files, codec);
+    first.form.MsgRead();
+    const std::u16string loaded = first.form.Text1.Text();
+    Check(first.form.MsgWrite());  // what was decoded encodes again
+    *written = files.files[kDat];
+    Check(ReadBack(codec, *written) == loaded + u"\r\n");
+    Dialog next(files, codec);
+    next.form.MsgRead();
+    const std::u16string again = next.form.Text1.Text();
+    if (Plain(loaded)) {
+        Check(again == loaded);
+        Check(next.form.MsgWrite());
+        Check(files.files[kDat] == *written);
+    }
+    return first.messages.questions.empty() && first.messages.messages.empty();
 }
 
 }  // namespace
@@ -89,12 +135,19 @@ void FuzzDialogSave(const std::uint8_t* data, std::size_t size) {
     FakeFiles files;
     FakeCodec codec;
     files.files[kDat] = "title\r\n";
-    if (!Save(files, codec, text)) return;
+    bool switched = false;
+    if (!Save(files, codec, text, &switched)) return;
 
     const std::string written = files.files[kDat];
     std::string expected;
     Check(codec.Encode(text + u"\r\n", expected, nullptr));
+    if (switched) {
+        // Only bytes the next load would take for UTF-8 are written as UTF-8.
+        Check(ReadAs(codec, expected) != PhraseEncoding::ShiftJis);
+        expected = kUtf8Mark + Utf16ToUtf8(text + u"\r\n");
+    }
     Check(written == expected);
+    Check(ReadBack(codec, written) == text + u"\r\n");
     std::string items;
     for (const std::string& item : SplitItems(written)) items += item;
     const char kDropped[] = " ,\"\r\n";
@@ -111,19 +164,27 @@ void FuzzDialogSave(const std::uint8_t* data, std::size_t size) {
         Check(threw);
         return;
     }
+    std::string again;
+    LoadSaveLoad(files, codec, &again);
+}
 
-    // Load and save unchanged, then load again: plain text is then stable.
-    Dialog first(files, codec);
-    first.form.MsgRead();
-    const std::u16string loaded = first.form.Text1.Text();
-    Check(first.form.MsgWrite());  // what was decoded from code page 932 encodes again
-    const std::string second = files.files[kDat];
-    Dialog next(files, codec);
-    next.form.MsgRead();
-    const std::u16string again = next.form.Text1.Text();
-    if (Plain(loaded)) {
-        Check(again == loaded);
-        Check(next.form.MsgWrite());
-        Check(files.files[kDat] == second);
+void FuzzDialogLoad(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    if (bytes.find('\0') != std::string::npos) return;  // not opened (above)
+    FakeFiles files;
+    FakeCodec codec;
+    files.files[kDat] = bytes;
+    std::string written;
+    const bool quiet = LoadSaveLoad(files, codec, &written);
+
+    // A file that is its items, one per line, keeps its bytes.
+    const std::string body = PhraseBody(bytes, ReadAs(codec, bytes));
+    const std::vector<std::string> items = SplitItems(body);
+    bool shaped = !items.empty() && items.back().empty();  // and one empty line at the end
+    std::string lines;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        shaped = shaped && (i + 1 == items.size() || !items[i].empty());
+        lines += items[i] + "\r\n";
     }
+    if (quiet && shaped && lines == body) Check(written == bytes);
 }

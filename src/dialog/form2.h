@@ -90,6 +90,7 @@ public:
     std::u16string MsgText;   // the editor text MsgRead built
     PhraseEncoding MsgEncoding = PhraseEncoding::ShiftJis;  // how MsgWrite writes it back
     std::vector<long> MsgChangedLines;  // lines a save would not write back as they were
+    CodeChoices MsgCodes;  // the codes a save writes the characters in
 
 private:
     std::int16_t ReadSetting(const char* section, const char* key);

@@ -125,7 +125,7 @@ void Form2::MsgRead() {
                            "runs: run the screen saver once, then open its settings again.",
                        error.systemText());
     }
-    MsgEncoding = DetectPhraseEncoding(bytes);
+    MsgEncoding = DetectPhraseEncoding(p_.Codec, bytes);
     if (MsgEncoding == PhraseEncoding::Utf8WithMark) bytes.erase(0, kUtf8Mark.size());
 
     // The editor shows a text only up to its first NUL, and a save would
@@ -143,7 +143,8 @@ void Form2::MsgRead() {
                            "every saying after it, so it is not opened; remove that byte with "
                            "another editor.");
     }
-    MsgChangedLines = LinesChangedBySave(p_.Codec, MsgEncoding, bytes);
+    MsgCodes = CodeChoicesOf(p_.Codec, MsgEncoding, bytes);
+    MsgChangedLines = LinesChangedBySave(p_.Codec, MsgEncoding, MsgCodes, bytes);
 
     MsgText.clear();
     int n = 0;
@@ -158,15 +159,19 @@ void Form2::MsgRead() {
 }
 
 // The text and one CR LF, in the file's own encoding (a UTF-8 file keeps its
-// byte order mark, or its lack of one), written beside the old file and put
+// byte order mark, or its lack of one; a character code page 932 has two
+// codes for keeps the one the file used), written beside the old file and put
 // in its place only once complete. Characters the encoding cannot hold are
 // never replaced by something else: the save is refused instead. A file that
 // held bytes valid in neither encoding is written only once the user agrees.
+// The next load must read the text that was saved: UTF-8 bytes it would read
+// otherwise get the mark; Shift-JIS bytes it would take for UTF-8 are written
+// as UTF-8 with the mark if the user agrees, else not at all.
 bool Form2::MsgWrite() {
     const std::u16string text = Text1.Text() + kCrLf;
     std::string bytes;
     std::u16string reported;
-    if (!EncodePhrase(p_.Codec, MsgEncoding, text, bytes, &reported)) {
+    if (!EncodePhraseAsBefore(p_.Codec, MsgEncoding, text, MsgCodes, bytes, &reported)) {
         const std::u16string which = MsgEncoding == PhraseEncoding::ShiftJis
                                          ? u"日本語の文字コード（シフト JIS）"
                                          : u"UTF-8";
@@ -179,10 +184,25 @@ bool Form2::MsgWrite() {
     }
     if (MsgEncoding == PhraseEncoding::Utf8WithMark) bytes.insert(0, kUtf8Mark);
     if (!MsgChangedLines.empty() &&
-        !p_.Messages.Confirm(u"フレーズファイルの次の行には正しくないバイトがあり、"
-                             u"保存すると別の文字に変わります。\r\n" +
+        !p_.Messages.Confirm(u"フレーズファイルの次の行は、元のバイトのままでは保存できません。"
+                             u"正しくないバイトは別の文字に変わり、同じ文字の別のコードは"
+                             u"一つにそろいます。\r\n" +
                              ChangedLinesText() + u"\r\n\r\nそれでも保存しますか？")) {
         return false;
+    }
+    // Written so that the next load reads this very text.
+    const PhraseEncoding next = DetectPhraseEncoding(p_.Codec, bytes);
+    const bool asUtf8 = DecodePhrase(p_.Codec, next, PhraseBody(bytes, next)) !=
+                        DecodePhrase(p_.Codec, MsgEncoding, PhraseBody(bytes, MsgEncoding));
+    if (asUtf8) {
+        if (MsgEncoding == PhraseEncoding::ShiftJis &&
+            !p_.Messages.Confirm(u"このままシフト JIS で保存すると、次に読み込むときに UTF-8 と"
+                                 u"取り違えられ、別の文字になってしまいます。\r\n"
+                                 u"UTF-8（BOM 付き）で保存しますか？「いいえ」なら保存しません。")) {
+            return false;
+        }
+        EncodePhrase(p_.Codec, PhraseEncoding::Utf8, text, bytes);
+        bytes.insert(0, kUtf8Mark);
     }
     try {
         p_.Files.ReplaceAll(MsgPath, bytes);
@@ -207,6 +227,12 @@ bool Form2::MsgWrite() {
         p_.Messages.ShowMessage(what + u"編集中のテキストも消えていません。\r\n\r\n" +
                                 Utf8ToUtf16(error.Report()));
         return false;
+    }
+    if (asUtf8) {
+        MsgEncoding = PhraseEncoding::Utf8WithMark;
+        MsgCodes = CodeChoices();
+        p_.Messages.ShowMessage(u"メッセージを UTF-8（BOM 付き）で保存しました。次に読み込むときに"
+                                u"別の文字コードと取り違えられないよう、BOM を付けています。");
     }
     return true;
 }

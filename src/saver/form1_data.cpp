@@ -76,7 +76,7 @@ void Form1::InitRead() {
 void Form1::Read_Msg() {
     const std::string path = PhrasePath();
     std::string bytes = p_.Files.ReadAll(path);
-    const PhraseEncoding encoding = DetectPhraseEncoding(bytes);
+    const PhraseEncoding encoding = DetectPhraseEncoding(p_.Codec, bytes);
     if (encoding == PhraseEncoding::Utf8WithMark) bytes.erase(0, kUtf8Mark.size());
     LineReader reader(bytes);
     int i = 0;

@@ -11,6 +11,7 @@
 
 #include "host_support.h"
 #include "shared/codec_cases.h"
+#include "shared/phrase_encoding_cases.h"
 #include "shared/profile_cases.h"
 #include "platform/win32/data_win32.h"
 
@@ -55,6 +56,10 @@ TEST(Win32Profile, WritesAsTheCaseTableSaysInTheNonBlankLines) {
 }
 
 TEST(Win32Codec, CodePage932AsTheCaseTablesSay) { cases::CheckCodecCases(Win32Codec()); }
+
+TEST(Win32Codec, PhraseFileReadingsAsTheCaseTableSays) {
+    cases::CheckPhraseEncodingCases(Win32Codec());
+}
 
 }  // namespace
 }  // namespace kel::win32

@@ -29,6 +29,7 @@
 #include "platform/text.h"
 #include "shared/codec_cases.h"
 #include "shared/journal_cases.h"
+#include "shared/phrase_encoding_cases.h"
 #include "shared/profile_cases.h"
 
 namespace kel::posix {
@@ -446,6 +447,10 @@ TEST(PosixFiles, CreateNewKeepsAFileThatAppearedMeanwhile) {
 }
 
 TEST(IconvCodec, CodePage932AsTheCaseTablesSay) { cases::CheckCodecCases(IconvCodec()); }
+
+TEST(IconvCodec, PhraseFileReadingsAsTheCaseTableSays) {
+    cases::CheckPhraseEncodingCases(IconvCodec());
+}
 
 TEST(PosixProcess, CarriesTheTwoCueFilesAndKnowsItsDirectory) {
     PosixProcess process;
