@@ -36,8 +36,15 @@ wl__sway_ready() {
 # Ends, newest first, every process the scenario started, then sway; fails
 # the scenario when sway itself had died.
 wl_end() {
-    local rc=$? i pid
+    local rc=$? i pid name
     trap - EXIT
+    # A kel that ended with a status nobody read (a crash) fails the scenario.
+    for name in "${!WL_PID[@]}"; do
+        [ -f "$E2E_WORK/$name.rc" ] && [ ! -f "$E2E_WORK/$name.rc.read" ] || continue
+        if [ "$(cat "$E2E_WORK/$name.rc")" != 0 ]; then
+            echo "  FAIL: $name ended with exit status $(cat "$E2E_WORK/$name.rc") (a crash?)"; rc=1
+        fi
+    done
     for (( i = ${#WL_PIDS[@]} - 1; i >= 0; i-- )); do
         pid=${WL_PIDS[$i]}
         kill "$pid" 2>/dev/null || true

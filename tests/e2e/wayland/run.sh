@@ -42,6 +42,10 @@ for f in "$HERE"/scenarios/*.sh; do
     t0=$(date +%s)
     E2E_WORK="$work" timeout -k 10 "$TIMEOUT" bash "$f" >"$work/log" 2>&1 </dev/null
     rc=$?
+    # A scenario that passes must have checked something.
+    if [ $rc -eq 0 ] && ! grep -q ' ok: ' "$work/log"; then
+        echo "  FAIL: the scenario checked nothing" >>"$work/log"; rc=1
+    fi
     mkdir -p "$RESULTS/$name"; cp -r "$work/log" "$RESULTS/$name/"
     [ -d "$work/shots" ] && cp -r "$work/shots" "$RESULTS/$name/"
     case $rc in
@@ -52,4 +56,5 @@ for f in "$HERE"/scenarios/*.sh; do
 done
 echo "e2e-wayland: logs and screenshots in $RESULTS"
 echo "$passed passed, $failed failed$([ $skipped -eq 0 ] || echo ", $skipped skipped")"
-[ $failed -eq 0 ]
+# A run in which nothing passed tested nothing.
+[ $failed -eq 0 ] && [ $passed -gt 0 ]
