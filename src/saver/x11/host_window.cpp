@@ -193,7 +193,13 @@ void SaverHost::MakeBackBuffer() {
     back_ = XCreatePixmap(display_, window_, static_cast<unsigned>(std::max(whole_.width, 1)),
                           static_cast<unsigned>(std::max(whole_.height, 1)),
                           static_cast<unsigned>(depth_));
-    if (gc_ == nullptr) gc_ = XCreateGC(display_, back_, 0, nullptr);
+    if (gc_ == nullptr) {
+        // The copies come from the back buffer, never obscured: without
+        // this, every paint would bring a NoExpose event to read.
+        XGCValues values{};
+        values.graphics_exposures = False;
+        gc_ = XCreateGC(display_, back_, GCGraphicsExposures, &values);
+    }
     draw_ = XftDrawCreate(display_, back_, visual_, colormap_);
     if (!draw_) {
         throw KelError(ErrorKind::Io, "preparing to draw the sayings", "XftDrawCreate failed");

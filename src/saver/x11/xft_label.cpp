@@ -26,9 +26,17 @@ std::string PointsText(float points) {
            std::to_string(part);
 }
 
+// The rendered glyphs an open font keeps in the server. Xft's own limit
+// (1 MB a font, 4 MB a display) holds only a few title-card characters,
+// each a screen-high bitmap, so a character that comes back on a later card
+// was rasterised and sent again: most of the saver's work. The glyphs live
+// in the server's memory, not the saver's.
+constexpr int kGlyphMemoryPerFont = 16 * 1024 * 1024;
+constexpr int kGlyphMemoryPerDisplay = 2 * kGlyphMemoryPerFont;
+
 // Xft keeps up to 16 closed fonts for reuse, each with tables as large as
 // the face's glyph count: the fit loops close a font per size, and the
-// saver held megabytes of fonts it would not open again. The limit is one of
+// saver held megabytes of fonts it would not open again. The limits are
 // the display's Xft defaults; the others stay as the resources set them.
 void KeepNoClosedFonts(Display* display) {
     FcPattern* defaults = FcPatternCreate();
@@ -36,6 +44,8 @@ void KeepNoClosedFonts(Display* display) {
     XftDefaultSubstitute(display, DefaultScreen(display), defaults);
     FcPatternDel(defaults, XFT_MAX_UNREF_FONTS);
     FcPatternAddInteger(defaults, XFT_MAX_UNREF_FONTS, 0);
+    FcPatternDel(defaults, XFT_MAX_GLYPH_MEMORY);
+    FcPatternAddInteger(defaults, XFT_MAX_GLYPH_MEMORY, kGlyphMemoryPerDisplay);
     if (!XftDefaultSet(display, defaults)) FcPatternDestroy(defaults);
 }
 
@@ -81,6 +91,8 @@ XftFont* OpenSized(Display* display, const FcPattern* matched, double pixels, do
     FcPatternDel(sized, FC_SIZE);
     FcPatternAddDouble(sized, FC_PIXEL_SIZE, pixels);
     FcPatternAddDouble(sized, FC_SIZE, pixels * 72.0 / dpi);
+    FcPatternDel(sized, XFT_MAX_GLYPH_MEMORY);
+    FcPatternAddInteger(sized, XFT_MAX_GLYPH_MEMORY, kGlyphMemoryPerFont);
     FT_Face face = SharedFace(sized);
     if (face != nullptr) {
         if (FT_New_Size(face, size) != 0) {
