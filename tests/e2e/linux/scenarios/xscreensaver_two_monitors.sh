@@ -46,7 +46,7 @@ xss_end() {
     local rc=$? p
     for p in $(descendants "$DAEMON"); do LX_PIDS=("$p" "${LX_PIDS[@]}"); done
     rm -rf "$H"
-    (exit $rc); listen_end
+    (exit $rc); listen_end; lx_end
 }
 trap xss_end EXIT
 e2e_wait_until 15 eval 'as_nobody xscreensaver-command -time >/dev/null 2>&1' || e2e_fail "the daemon did not start"
