@@ -82,6 +82,8 @@ private:
     float TwipsPerPixel() const { return static_cast<float>(1440.0 / dpi_); }
     const Sized& Use() const;
     int WidthPixels() const;
+    void RenderOutline(FT_Outline& outline, const PixelBuffer& target, const PixelRect& area, long originX,
+                       long baseline) const;
     int X() const;
     int Y() const;
 

@@ -111,12 +111,14 @@ void Buffer::Shape(int newWidth, int newHeight) {
     wl_buffer_add_listener(buffer, &kBufferListener, this);
 }
 
+// `room` pixels at least: a file larger than the buffer costs nothing until
+// its pages are written, and lets the buffer grow without a new file.
 std::unique_ptr<Buffer> MakeBuffer(wl_shm* shm, wl_event_queue* queue, int width, int height, bool mapped,
-                                   std::uint32_t format = WL_SHM_FORMAT_XRGB8888) {
+                                   std::uint32_t format = WL_SHM_FORMAT_XRGB8888, std::size_t room = 0) {
     auto made = std::make_unique<Buffer>();
     made->queue = queue;
     made->format = format;
-    made->room = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    made->room = std::max(room, static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) * 4;
     const int fd = memfd_create("kel", MFD_CLOEXEC);
     if (fd < 0 || ftruncate(fd, static_cast<off_t>(made->room)) != 0) {
         if (fd >= 0) close(fd);
@@ -250,7 +252,7 @@ private:
     void Present(Output& output);
     void Paint();
     Buffer* FreeBuffer(std::vector<std::unique_ptr<Buffer>>& buffers, int width, int height,
-                       std::uint32_t format);
+                       std::uint32_t format, std::size_t room = 0);
     void ReadEvents();
     [[noreturn]] void CloseFromSystem();
     [[noreturn]] void ConnectionLost();
@@ -548,11 +550,13 @@ void SaverHost::SetBackColor(std::uint32_t colour) {
 }
 
 // A buffer of this size that the compositor does not hold (one of another
-// size is replaced). Two are made; with both held, the compositor gives one
+// size is reshaped). Two are made; with both held, the compositor gives one
 // back by its next frame, which is waited for a little; a third is made
-// only when that does not come.
+// only when that does not come. Their files have room for `room` pixels:
+// the labels' for the whole screen, so that a larger title card never needs
+// a new file, whose every page the system would fault in and clear again.
 Buffer* SaverHost::FreeBuffer(std::vector<std::unique_ptr<Buffer>>& buffers, int width, int height,
-                              std::uint32_t format) {
+                              std::uint32_t format, std::size_t room) {
     auto find = [&]() -> Buffer* {
         if (wl_display_dispatch_queue_pending(c_.display, c_.bufferQueue) < 0) return nullptr;
         for (auto& buffer : buffers) {
@@ -564,14 +568,14 @@ Buffer* SaverHost::FreeBuffer(std::vector<std::unique_ptr<Buffer>>& buffers, int
             if (bytes <= buffer->room) {
                 buffer->Shape(width, height);
             } else {
-                buffer = MakeBuffer(c_.shm, c_.bufferQueue, width, height, true, format);
+                buffer = MakeBuffer(c_.shm, c_.bufferQueue, width, height, true, format, room);
             }
             return buffer.get();
         }
         return nullptr;
     };
     auto make = [&]() {
-        buffers.push_back(MakeBuffer(c_.shm, c_.bufferQueue, width, height, true, format));
+        buffers.push_back(MakeBuffer(c_.shm, c_.bufferQueue, width, height, true, format, room));
         return buffers.back().get();
     };
     Buffer* free = find();
@@ -621,8 +625,11 @@ void SaverHost::Paint() {
         output->textPlace = wl_subcompositor_get_subsurface(c_.subcompositor, output->text, output->surface);
     }
     const PixelRect box = textChanged_ ? TextBox(scale) : PixelRect{};
-    Buffer* text = box.width > 0 ? FreeBuffer(output->texts, box.width, box.height, WL_SHM_FORMAT_ARGB8888)
-                                 : nullptr;
+    const std::size_t room = std::min<std::size_t>(
+        static_cast<std::size_t>(screen_.width) * static_cast<std::size_t>(screen_.height), 1u << 28);
+    Buffer* text = box.width > 0
+                       ? FreeBuffer(output->texts, box.width, box.height, WL_SHM_FORMAT_ARGB8888, room)
+                       : nullptr;
     Buffer* back = backChanged_ ? FreeBuffer(output->backs, 2, 2, WL_SHM_FORMAT_XRGB8888) : nullptr;
     if ((box.width > 0 && text == nullptr) || (backChanged_ && back == nullptr)) return;
     if (textChanged_) {
