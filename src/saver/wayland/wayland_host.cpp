@@ -43,7 +43,8 @@ constexpr std::uint32_t kGreetingFinishMs = 30000;
 int signalPipe[2] = {-1, -1};
 volatile sig_atomic_t signalled = 0;
 
-extern "C" void OnSignalForWayland(int) {
+extern "C" void OnSignalForWayland(int signalNumber) {
+    posix::NoteEndSignal(signalNumber);  // the process ends by it after the close step
     signalled = 1;
     const int saved = errno;
     const char byte = 1;
