@@ -329,6 +329,11 @@ float FreeTypeLabel::Height() const {
 int FreeTypeLabel::X() const { return static_cast<int>(std::floor(left_ / TwipsPerPixel() + 0.5f)); }
 int FreeTypeLabel::Y() const { return static_cast<int>(std::floor(top_ / TwipsPerPixel() + 0.5f)); }
 
+FreeTypeLabel::Look FreeTypeLabel::Shown() const {
+    if (!visible_ || caption_.empty()) return Look{};
+    return Look{caption_, pixelHeight_, X(), Y(), colour_};
+}
+
 PixelRect FreeTypeLabel::PixelBounds() const {
     const Sized& s = Use();
     const int height = s.ascent + s.descent;

@@ -249,6 +249,11 @@ private:
     Output* SayingsOutput();
     void ChooseSayingsOutput();
     void Invalidate() { textChanged_ = true; }
+    // Everything drawn again, whatever was shown before (a new surface or size).
+    void RepaintAll() {
+        backChanged_ = textChanged_ = true;
+        shownKnown_ = false;
+    }
     PixelRect TextBox(int scale) const;
     void Present(Output& output);
     void Paint();
@@ -269,6 +274,9 @@ private:
     PixelRect screen_;  // Form1's screen: the sayings output's pixels
     bool backChanged_ = true;  // since the last commit
     bool textChanged_ = true;
+    // What the labels' surface shows, as of the last commit.
+    bool shownKnown_ = false;
+    FreeTypeLabel::Look shown1_, shown2_;
 
     FreeTypeLabel label1_, label2_;
     posix::PulseSoundPlayer sound_;
@@ -442,7 +450,7 @@ void SaverHost::ChooseSayingsOutput() {
         output->DropBuffers();
         if (output->configured) {
             screen_ = PixelRect{0, 0, output->PixelWidth(), output->PixelHeight()};
-            backChanged_ = textChanged_ = true;
+            RepaintAll();
             if (shown_) Present(*output);
         }
         return;
@@ -514,7 +522,7 @@ void SaverHost::Configured(Output& output, int width, int height) {
     output.DropBuffers();
     if (output.sayings) {
         screen_ = PixelRect{0, 0, output.PixelWidth(), output.PixelHeight()};
-        backChanged_ = textChanged_ = true;
+        RepaintAll();
     }
     if (shown_) Present(output);
 }
@@ -533,7 +541,7 @@ void StretchBackground(Output& output) {
 void SaverHost::Present(Output& output) {
     if (!output.configured || hidden_ || output.layer == nullptr) return;
     if (output.sayings) {
-        backChanged_ = textChanged_ = true;
+        RepaintAll();
         Paint();
         return;
     }
@@ -618,6 +626,10 @@ PixelRect SaverHost::TextBox(int scale) const {
 void SaverHost::Paint() {
     Output* output = SayingsOutput();
     if (!shown_ || hidden_ || output == nullptr || !output->configured) return;
+    // A label hidden and shown again as it was (the same character on the
+    // next card, a hidden label moved) leaves the screen as it is.
+    const FreeTypeLabel::Look look1 = label1_.Shown(), look2 = label2_.Shown();
+    if (textChanged_ && shownKnown_ && look1 == shown1_ && look2 == shown2_) textChanged_ = false;
     if (!backChanged_ && !textChanged_) return;
     const int scale = output->scale;
     if (output->text == nullptr) {
@@ -656,6 +668,11 @@ void SaverHost::Paint() {
         StretchBackground(*output);
     }
     wl_surface_commit(output->surface);
+    if (textChanged_) {
+        shown1_ = look1;
+        shown2_ = look2;
+        shownKnown_ = true;
+    }
     backChanged_ = textChanged_ = false;
     wl_display_flush(c_.display);
 }
