@@ -6,10 +6,12 @@
 #include <unistd.h>
 #include FT_SIZES_H
 #include FT_ADVANCES_H
+#include FT_OUTLINE_H
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <utility>
 
@@ -183,6 +185,8 @@ void ForEachCharacter(const std::u16string& text, Each each) {
     }
 }
 
+static_assert(sizeof(wchar_t) == sizeof(std::uint32_t), "runs of pixels are filled as wide characters");
+
 // `colour` (0x00RRGGBB) at coverage `alpha` (0 to 255) over a premultiplied
 // 0xAARRGGBB pixel: transparent pixels take the glyph's own edge, opaque
 // ones the colour mixed in.
@@ -325,6 +329,11 @@ float FreeTypeLabel::Height() const {
 int FreeTypeLabel::X() const { return static_cast<int>(std::floor(left_ / TwipsPerPixel() + 0.5f)); }
 int FreeTypeLabel::Y() const { return static_cast<int>(std::floor(top_ / TwipsPerPixel() + 0.5f)); }
 
+FreeTypeLabel::Look FreeTypeLabel::Shown() const {
+    if (!visible_ || caption_.empty()) return Look{};
+    return Look{caption_, pixelHeight_, X(), Y(), colour_};
+}
+
 PixelRect FreeTypeLabel::PixelBounds() const {
     const Sized& s = Use();
     const int height = s.ascent + s.descent;
@@ -382,30 +391,54 @@ void FreeTypeLabel::Paint(const PixelBuffer& target, const PixelRect& clip, int 
         // Only glyphs that reach into the area are rendered.
         const long reach = s.ascent + s.descent;
         if (penX + step + reach >= area.x && penX - reach < area.x + area.width &&
-            FT_Load_Glyph(face_, glyph, loadFlags_ | FT_LOAD_RENDER) == 0 &&
-            face_->glyph->bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
-            const FT_Bitmap& bitmap = face_->glyph->bitmap;
-            const long left = penX + face_->glyph->bitmap_left;
-            const long top = baseline - face_->glyph->bitmap_top;
-            const long x0 = std::max<long>(left, area.x);
-            const long x1 = std::min<long>(left + bitmap.width, area.x + area.width);
-            const long y0 = std::max<long>(top, area.y);
-            const long y1 = std::min<long>(top + bitmap.rows, area.y + area.height);
-            for (long y = y0; y < y1; ++y) {
-                const unsigned char* coverage = bitmap.buffer + (y - top) * bitmap.pitch;
-                std::uint32_t* row = target.pixels + y * target.stride;
-                for (long x = x0; x < x1; ++x) {
-                    const unsigned alpha = coverage[x - left];
-                    if (alpha == 255) {
-                        row[x] = 0xFF000000u | colour_;
-                    } else if (alpha != 0) {
-                        row[x] = Over(row[x], colour_, alpha);
-                    }
-                }
-            }
+            FT_Load_Glyph(face_, glyph, loadFlags_) == 0 &&
+            face_->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+            RenderOutline(face_->glyph->outline, target, area, penX, baseline);
         }
         penX += step;
     });
+}
+
+// The outline's coverage straight into the pixels, row by row as the
+// rasteriser finds it, with no bitmap in between: runs of full coverage are
+// filled with the colour, only the edges are mixed.
+void FreeTypeLabel::RenderOutline(FT_Outline& outline, const PixelBuffer& target, const PixelRect& area,
+                                  long originX, long baseline) const {
+    struct Spans {
+        const PixelBuffer* target;
+        PixelRect area;
+        long originX, baseline;
+        std::uint32_t colour;
+    } spans{&target, area, originX, baseline, colour_};
+    FT_Raster_Params params{};
+    params.source = &outline;
+    params.flags = FT_RASTER_FLAG_AA | FT_RASTER_FLAG_DIRECT | FT_RASTER_FLAG_CLIP;
+    params.user = &spans;
+    // The area in the outline's pixels (y up, the pen at the origin).
+    params.clip_box.xMin = area.x - originX;
+    params.clip_box.xMax = area.x + area.width - originX;
+    params.clip_box.yMin = baseline - (area.y + area.height);
+    params.clip_box.yMax = baseline - area.y;
+    params.gray_spans = [](int y, int count, const FT_Span* span, void* user) {
+        const auto& at = *static_cast<const Spans*>(user);
+        // Outline row y covers y to y + 1 upwards from the baseline.
+        const long row = at.baseline - 1 - y;
+        if (row < at.area.y || row >= at.area.y + at.area.height) return;
+        std::uint32_t* pixels = at.target->pixels + row * at.target->stride;
+        const std::uint32_t solid = 0xFF000000u | at.colour;
+        for (; count > 0; --count, ++span) {
+            const long x0 = std::max<long>(at.originX + span->x, at.area.x);
+            const long x1 = std::min<long>(at.originX + span->x + span->len, at.area.x + at.area.width);
+            if (span->coverage == 255) {
+                // wmemset stores wide characters, 32 bits here, as vectors.
+                if (x1 > x0) wmemset(reinterpret_cast<wchar_t*>(pixels + x0), static_cast<wchar_t>(solid),
+                                     static_cast<std::size_t>(x1 - x0));
+            } else {
+                for (long x = x0; x < x1; ++x) pixels[x] = Over(pixels[x], at.colour, span->coverage);
+            }
+        }
+    };
+    FT_Outline_Render(face_->glyph->library, &outline, &params);
 }
 
 }  // namespace kel::wayland

@@ -59,6 +59,19 @@ public:
     bool Visible() const override { return visible_; }
     void SetForeColor(std::uint32_t colour) override;
 
+    // What Paint draws, to tell whether a change changed anything: all
+    // alike (empty) while nothing is shown.
+    struct Look {
+        std::u16string caption;
+        int pixels = 0, x = 0, y = 0;
+        std::uint32_t colour = 0;
+        bool operator==(const Look& other) const {
+            return caption == other.caption && pixels == other.pixels && x == other.x && y == other.y &&
+                   colour == other.colour;
+        }
+    };
+    Look Shown() const;
+
     // Draws the caption (when shown) with its top-left corner at the label's
     // position plus (offsetX, offsetY) pixels, only inside `clip`, over what
     // is there (transparent or opaque).
@@ -82,6 +95,8 @@ private:
     float TwipsPerPixel() const { return static_cast<float>(1440.0 / dpi_); }
     const Sized& Use() const;
     int WidthPixels() const;
+    void RenderOutline(FT_Outline& outline, const PixelBuffer& target, const PixelRect& area, long originX,
+                       long baseline) const;
     int X() const;
     int Y() const;
 

@@ -43,7 +43,8 @@ constexpr std::uint32_t kGreetingFinishMs = 30000;
 int signalPipe[2] = {-1, -1};
 volatile sig_atomic_t signalled = 0;
 
-extern "C" void OnSignalForWayland(int) {
+extern "C" void OnSignalForWayland(int signalNumber) {
+    posix::NoteEndSignal(signalNumber);  // the process ends by it after the close step
     signalled = 1;
     const int saved = errno;
     const char byte = 1;
@@ -111,12 +112,14 @@ void Buffer::Shape(int newWidth, int newHeight) {
     wl_buffer_add_listener(buffer, &kBufferListener, this);
 }
 
+// `room` pixels at least: a file larger than the buffer costs nothing until
+// its pages are written, and lets the buffer grow without a new file.
 std::unique_ptr<Buffer> MakeBuffer(wl_shm* shm, wl_event_queue* queue, int width, int height, bool mapped,
-                                   std::uint32_t format = WL_SHM_FORMAT_XRGB8888) {
+                                   std::uint32_t format = WL_SHM_FORMAT_XRGB8888, std::size_t room = 0) {
     auto made = std::make_unique<Buffer>();
     made->queue = queue;
     made->format = format;
-    made->room = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    made->room = std::max(room, static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) * 4;
     const int fd = memfd_create("kel", MFD_CLOEXEC);
     if (fd < 0 || ftruncate(fd, static_cast<off_t>(made->room)) != 0) {
         if (fd >= 0) close(fd);
@@ -246,11 +249,16 @@ private:
     Output* SayingsOutput();
     void ChooseSayingsOutput();
     void Invalidate() { textChanged_ = true; }
+    // Everything drawn again, whatever was shown before (a new surface or size).
+    void RepaintAll() {
+        backChanged_ = textChanged_ = true;
+        shownKnown_ = false;
+    }
     PixelRect TextBox(int scale) const;
     void Present(Output& output);
     void Paint();
     Buffer* FreeBuffer(std::vector<std::unique_ptr<Buffer>>& buffers, int width, int height,
-                       std::uint32_t format);
+                       std::uint32_t format, std::size_t room = 0);
     void ReadEvents();
     [[noreturn]] void CloseFromSystem();
     [[noreturn]] void ConnectionLost();
@@ -266,6 +274,9 @@ private:
     PixelRect screen_;  // Form1's screen: the sayings output's pixels
     bool backChanged_ = true;  // since the last commit
     bool textChanged_ = true;
+    // What the labels' surface shows, as of the last commit.
+    bool shownKnown_ = false;
+    FreeTypeLabel::Look shown1_, shown2_;
 
     FreeTypeLabel label1_, label2_;
     posix::PulseSoundPlayer sound_;
@@ -439,7 +450,7 @@ void SaverHost::ChooseSayingsOutput() {
         output->DropBuffers();
         if (output->configured) {
             screen_ = PixelRect{0, 0, output->PixelWidth(), output->PixelHeight()};
-            backChanged_ = textChanged_ = true;
+            RepaintAll();
             if (shown_) Present(*output);
         }
         return;
@@ -511,7 +522,7 @@ void SaverHost::Configured(Output& output, int width, int height) {
     output.DropBuffers();
     if (output.sayings) {
         screen_ = PixelRect{0, 0, output.PixelWidth(), output.PixelHeight()};
-        backChanged_ = textChanged_ = true;
+        RepaintAll();
     }
     if (shown_) Present(output);
 }
@@ -530,7 +541,7 @@ void StretchBackground(Output& output) {
 void SaverHost::Present(Output& output) {
     if (!output.configured || hidden_ || output.layer == nullptr) return;
     if (output.sayings) {
-        backChanged_ = textChanged_ = true;
+        RepaintAll();
         Paint();
         return;
     }
@@ -548,11 +559,13 @@ void SaverHost::SetBackColor(std::uint32_t colour) {
 }
 
 // A buffer of this size that the compositor does not hold (one of another
-// size is replaced). Two are made; with both held, the compositor gives one
+// size is reshaped). Two are made; with both held, the compositor gives one
 // back by its next frame, which is waited for a little; a third is made
-// only when that does not come.
+// only when that does not come. Their files have room for `room` pixels:
+// the labels' for the whole screen, so that a larger title card never needs
+// a new file, whose every page the system would fault in and clear again.
 Buffer* SaverHost::FreeBuffer(std::vector<std::unique_ptr<Buffer>>& buffers, int width, int height,
-                              std::uint32_t format) {
+                              std::uint32_t format, std::size_t room) {
     auto find = [&]() -> Buffer* {
         if (wl_display_dispatch_queue_pending(c_.display, c_.bufferQueue) < 0) return nullptr;
         for (auto& buffer : buffers) {
@@ -564,14 +577,14 @@ Buffer* SaverHost::FreeBuffer(std::vector<std::unique_ptr<Buffer>>& buffers, int
             if (bytes <= buffer->room) {
                 buffer->Shape(width, height);
             } else {
-                buffer = MakeBuffer(c_.shm, c_.bufferQueue, width, height, true, format);
+                buffer = MakeBuffer(c_.shm, c_.bufferQueue, width, height, true, format, room);
             }
             return buffer.get();
         }
         return nullptr;
     };
     auto make = [&]() {
-        buffers.push_back(MakeBuffer(c_.shm, c_.bufferQueue, width, height, true, format));
+        buffers.push_back(MakeBuffer(c_.shm, c_.bufferQueue, width, height, true, format, room));
         return buffers.back().get();
     };
     Buffer* free = find();
@@ -613,6 +626,10 @@ PixelRect SaverHost::TextBox(int scale) const {
 void SaverHost::Paint() {
     Output* output = SayingsOutput();
     if (!shown_ || hidden_ || output == nullptr || !output->configured) return;
+    // A label hidden and shown again as it was (the same character on the
+    // next card, a hidden label moved) leaves the screen as it is.
+    const FreeTypeLabel::Look look1 = label1_.Shown(), look2 = label2_.Shown();
+    if (textChanged_ && shownKnown_ && look1 == shown1_ && look2 == shown2_) textChanged_ = false;
     if (!backChanged_ && !textChanged_) return;
     const int scale = output->scale;
     if (output->text == nullptr) {
@@ -621,8 +638,11 @@ void SaverHost::Paint() {
         output->textPlace = wl_subcompositor_get_subsurface(c_.subcompositor, output->text, output->surface);
     }
     const PixelRect box = textChanged_ ? TextBox(scale) : PixelRect{};
-    Buffer* text = box.width > 0 ? FreeBuffer(output->texts, box.width, box.height, WL_SHM_FORMAT_ARGB8888)
-                                 : nullptr;
+    const std::size_t room = std::min<std::size_t>(
+        static_cast<std::size_t>(screen_.width) * static_cast<std::size_t>(screen_.height), 1u << 28);
+    Buffer* text = box.width > 0
+                       ? FreeBuffer(output->texts, box.width, box.height, WL_SHM_FORMAT_ARGB8888, room)
+                       : nullptr;
     Buffer* back = backChanged_ ? FreeBuffer(output->backs, 2, 2, WL_SHM_FORMAT_XRGB8888) : nullptr;
     if ((box.width > 0 && text == nullptr) || (backChanged_ && back == nullptr)) return;
     if (textChanged_) {
@@ -648,6 +668,11 @@ void SaverHost::Paint() {
         StretchBackground(*output);
     }
     wl_surface_commit(output->surface);
+    if (textChanged_) {
+        shown1_ = look1;
+        shown2_ = look2;
+        shownKnown_ = true;
+    }
     backChanged_ = textChanged_ = false;
     wl_display_flush(c_.display);
 }

@@ -22,6 +22,8 @@ const char kUsage[] =
     "  -geometry WxH+X+Y     that window's size and place\n"
     "  -mono                 white on black, the background never reddening\n"
     "  -display NAME         the X display\n"
+    "  -wayland, -x11        the host: a Wayland compositor's overlay (layer-shell) or X11; by\n"
+    "                        default Wayland where $WAYLAND_DISPLAY offers layer-shell, else X11\n"
     "  -visual, -install, -delay, -fps are taken for XScreenSaver's sake\n"
     "Options take one dash or two. Settings and sayings: $XDG_CONFIG_HOME/kel/kel.ini, kel.dat.\n";
 

@@ -100,11 +100,11 @@ wl_start() {
     e2e_log "started $name: kel $*"
 }
 
-# wl_expect_end NAME SECONDS WHAT — kel NAME ends within SECONDS with exit
-# code 0 and nothing on stderr.
+# wl_expect_end NAME SECONDS WHAT [STATUS] — kel NAME ends within SECONDS
+# with exit status STATUS (default 0; 143 after SIGTERM) and nothing on stderr.
 wl_expect_end() {
     lx_wait_exit "$1" "$2" || e2e_fail "$3: kel did not end within $2 s"
-    e2e_expect_eq "$3: exit code" "$(lx_exit_code "$1")" 0
+    e2e_expect_eq "$3: exit status" "$(lx_exit_code "$1")" "${4:-0}"
     [ ! -s "$E2E_WORK/$1.err" ] || e2e_fail "$3: kel wrote to stderr: $(head -3 "$E2E_WORK/$1.err")"
 }
 

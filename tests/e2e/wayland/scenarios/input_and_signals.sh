@@ -37,7 +37,7 @@ wl_wait_shot saying0 saying 10 >/dev/null || e2e_fail "no saying within 10 s"
 wl_wait_shot card card 10 >/dev/null || e2e_fail "no title card within 10 s"
 t0=$(date +%s%N)
 kill -TERM "${WL_PID[term]}"
-wl_expect_end term 2 "SIGTERM"
+wl_expect_end term 2 "SIGTERM" 143
 ms=$(e2e_ms_since "$t0")
 e2e_expect_eq "Frase_No after SIGTERM during saying 2's cards" "$(lx_frase_no)" 2
 [ "$ms" -le 400 ] || e2e_fail "the end took $ms ms after SIGTERM"
