@@ -18,6 +18,7 @@
 
 #include "data/paths.h"
 #include "platform/errors.h"
+#include "platform/linux/end_signals.h"
 #include "saver/form1.h"
 #include "saver/wayland/ft_label.h"
 #include "saver/x11/linux_seam.h"
@@ -34,44 +35,6 @@ using Clock = std::chrono::steady_clock;
 
 // How long a one-shot run that ends by itself lets its greeting go on.
 constexpr std::uint32_t kGreetingFinishMs = 30000;
-
-// ------------------------------------------------------------ signals
-
-// SIGTERM (the idle daemon ending the saver), SIGINT and SIGHUP only write a
-// byte here; the loop, or whatever wait runs at the time, sees it in its
-// poll and closes the saver as the system closing its window would.
-int signalPipe[2] = {-1, -1};
-volatile sig_atomic_t signalled = 0;
-
-extern "C" void OnSignalForWayland(int signalNumber) {
-    posix::NoteEndSignal(signalNumber);  // the process ends by it after the close step
-    signalled = 1;
-    const int saved = errno;
-    const char byte = 1;
-    if (write(signalPipe[1], &byte, 1) < 0) {
-        // full pipe: a close is already on its way
-    }
-    errno = saved;
-}
-
-void CatchSignals() {
-    if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        throw KelError(ErrorKind::Io, "preparing for the end of the saver", "a pipe for signals");
-    }
-    struct sigaction action {};
-    action.sa_handler = OnSignalForWayland;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int s : {SIGTERM, SIGINT, SIGHUP}) sigaction(s, &action, nullptr);
-}
-
-bool SignalArrived() {
-    if (!signalled) return false;
-    char bytes[16];
-    bool any = false;
-    while (read(signalPipe[0], bytes, sizeof bytes) > 0) any = true;
-    return any;
-}
 
 // ------------------------------------------------------------ buffers
 
@@ -720,7 +683,7 @@ void SaverHost::LetGreetingFinish() {
     speaker_.session().EndOfRun(
         byItself && form_.OneShot == 1, kGreetingFinishMs, [this] { Hide(); },
         [this] {
-            if (!SignalArrived()) return;
+            if (!posix::EndSignalArrived()) return;
             speaker_.Stop();
             seam_.process.EndProgram();
         });
@@ -822,13 +785,13 @@ void SaverHost::ReadEvents() {
 }
 
 void SaverHost::PumpEvents() {
-    if (SignalArrived()) CloseFromSystem();
+    if (posix::EndSignalArrived()) CloseFromSystem();
     ReadEvents();
     Paint();
 }
 
 bool SaverHost::WaitUntil(Clock::time_point deadline, bool withEvents) {
-    pollfd fds[2] = {{signalPipe[0], POLLIN, 0}, {wl_display_get_fd(c_.display), POLLIN, 0}};
+    pollfd fds[2] = {{posix::EndSignalPipe(), POLLIN, 0}, {wl_display_get_fd(c_.display), POLLIN, 0}};
     for (;;) {
         if (withEvents) {
             // Events already read are queued where poll cannot see them.
@@ -852,7 +815,7 @@ void SaverHost::Sleep(std::uint32_t milliseconds) {
     wl_display_flush(c_.display);
     const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
     while (WaitUntil(deadline, false)) {
-        if (SignalArrived()) CloseFromSystem();
+        if (posix::EndSignalArrived()) CloseFromSystem();
     }
 }
 
@@ -931,7 +894,7 @@ int RunSaver(const x11::Options& options) {
     if (c.outputs.empty()) {
         throw KelError(ErrorKind::Io, "covering the outputs", "the compositor reports no output");
     }
-    CatchSignals();
+    posix::CatchEndSignals();
     // Sizes in points become pixels as on a 96 DPI screen at the first
     // output's scale.
     const double dpi = 96.0 * c.outputs.front()->scale;

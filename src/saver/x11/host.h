@@ -35,13 +35,8 @@ unsigned long Channel(unsigned value, unsigned long mask);
 // XScreenSaver daemon's _SCREENSAVER_STATUS on the root window).
 bool ScreenLocked(Display* display);
 
-// ------------------------------------------------------------ signals, X errors
+// ------------------------------------------------------------ X errors
 
-// SIGTERM, SIGINT and SIGHUP only write to a pipe that the waits poll.
-void CatchSignals();
-int SignalPipe();
-// True (once) when a signal came since the last call.
-bool SignalArrived();
 // The last X error's code (requests on windows that went away are no
 // failures of the saver's); set to 0 before a request to look at it.
 extern int lastXError;

@@ -13,6 +13,7 @@
 
 #include "data/paths.h"
 #include "platform/errors.h"
+#include "platform/linux/end_signals.h"
 #include "saver/x11/host.h"
 #include "saver/x11/saver_host.h"
 
@@ -22,7 +23,7 @@ namespace kel::x11 {
 // fails ends the program with the report, as an error in a window
 // procedure does on Windows (the tick's guards must not swallow it).
 void SaverHost::PumpEvents() {
-    if (SignalArrived()) CloseFromSystem();
+    if (posix::EndSignalArrived()) CloseFromSystem();
     while (XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
@@ -40,7 +41,7 @@ void SaverHost::PumpEvents() {
 }
 
 bool SaverHost::WaitUntil(Clock::time_point deadline, bool withEvents) {
-    pollfd fds[2] = {{SignalPipe(), POLLIN, 0}, {ConnectionNumber(display_), POLLIN, 0}};
+    pollfd fds[2] = {{posix::EndSignalPipe(), POLLIN, 0}, {ConnectionNumber(display_), POLLIN, 0}};
     for (;;) {
         const auto left = deadline - Clock::now();
         if (left <= Clock::duration::zero()) return false;
@@ -58,7 +59,7 @@ void SaverHost::Sleep(std::uint32_t milliseconds) {
     XFlush(display_);
     const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
     while (WaitUntil(deadline, false)) {
-        if (SignalArrived()) CloseFromSystem();
+        if (posix::EndSignalArrived()) CloseFromSystem();
     }
 }
 
@@ -108,7 +109,7 @@ int RunSaver(const Options& options) {
         runningHost->QueryUnloadOnce();
         runningHost->StopSpeaking();
     });
-    CatchSignals();
+    posix::CatchEndSignals();
 
     for (const std::string& warning : options.warnings) std::fprintf(stderr, "kel: %s\n", warning.c_str());
     // A locker holds the screen: it is not the saver's to cover.

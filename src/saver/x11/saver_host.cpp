@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 
+#include "platform/linux/end_signals.h"
 #include "saver/x11/host.h"
 
 namespace kel::x11 {
@@ -91,7 +92,7 @@ void SaverHost::LetGreetingFinish() {
             XFlush(display_);
         },
         [this] {
-            if (!SignalArrived()) return;
+            if (!posix::EndSignalArrived()) return;
             speaker_.Stop();
             seam_.process.EndProgram();
         });
