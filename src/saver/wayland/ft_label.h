@@ -13,16 +13,11 @@
 #include <string>
 
 #include "platform/label.h"
+#include "platform/pixel_rect.h"
 
 namespace kel::wayland {
 
-// A rectangle of pixels.
-struct PixelRect {
-    int x = 0, y = 0, width = 0, height = 0;
-};
-
-PixelRect Intersect(const PixelRect& a, const PixelRect& b);
-PixelRect Union(const PixelRect& a, const PixelRect& b);
+using kel::PixelRect;
 
 // 32-bit pixels, 0xAARRGGBB premultiplied, `stride` pixels a row.
 struct PixelBuffer {

@@ -27,8 +27,6 @@ double ScreenDpi(Display* display);
 // The primary monitor in root-window pixels (the whole screen where XRandR
 // tells of no monitors).
 PixelRect PrimaryMonitor(Display* display, Window root);
-PixelRect Intersect(const PixelRect& a, const PixelRect& b);
-PixelRect Union(const PixelRect& a, const PixelRect& b);
 // One 8-bit channel into the bits of a TrueColor mask.
 unsigned long Channel(unsigned value, unsigned long mask);
 // True while a screen locker says the screen is blanked or locked (the

@@ -46,23 +46,6 @@ PixelRect PrimaryMonitor(Display* display, Window root) {
     return chosen.width > 0 && chosen.height > 0 ? chosen : whole;
 }
 
-PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
-    const int left = std::max(a.x, b.x), top = std::max(a.y, b.y);
-    const int right = std::min(a.x + a.width, b.x + b.width);
-    const int bottom = std::min(a.y + a.height, b.y + b.height);
-    if (right <= left || bottom <= top) return PixelRect{};
-    return PixelRect{left, top, right - left, bottom - top};
-}
-
-PixelRect Union(const PixelRect& a, const PixelRect& b) {
-    if (a.width <= 0 || a.height <= 0) return b;
-    if (b.width <= 0 || b.height <= 0) return a;
-    const int left = std::min(a.x, b.x), top = std::min(a.y, b.y);
-    const int right = std::max(a.x + a.width, b.x + b.width);
-    const int bottom = std::max(a.y + a.height, b.y + b.height);
-    return PixelRect{left, top, right - left, bottom - top};
-}
-
 unsigned long Channel(unsigned value, unsigned long mask) {
     if (mask == 0) return 0;
     int shift = 0;

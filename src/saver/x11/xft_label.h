@@ -11,13 +11,11 @@
 #include <string>
 
 #include "platform/label.h"
+#include "platform/pixel_rect.h"
 
 namespace kel::x11 {
 
-// A rectangle of window pixels.
-struct PixelRect {
-    int x = 0, y = 0, width = 0, height = 0;
-};
+using kel::PixelRect;
 
 // The face a label asks fontconfig for: a Japanese gothic, whichever of
 // these is installed, else any face that covers Japanese.
