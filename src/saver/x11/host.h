@@ -134,6 +134,7 @@ private:
     unsigned long background_ = 0;
     bool timerOn_ = false;
     Clock::time_point timerDue_;
+    Clock::time_point lastRead_;  // when PumpEvents last read the connection
     int pointerX_ = 0, pointerY_ = 0;
     unsigned pressedButtons_ = 0;  // pressed over the saver, not yet released
     bool unloading_ = false;

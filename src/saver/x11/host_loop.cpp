@@ -22,22 +22,34 @@ namespace kel::x11 {
 // Delivers every queued event, then paints what changed. A handler that
 // fails ends the program with the report, as an error in a window
 // procedure does on Windows (the tick's guards must not swallow it).
+//
+// The connection is read at most once a millisecond: the fit loop pumps at
+// each of its steps, microseconds apart, and each read is a system call
+// that finds nothing. What comes between is read by the next pump or wakes
+// the next wait.
 void SaverHost::PumpEvents() {
     if (posix::EndSignalArrived()) CloseFromSystem();
-    while (XPending(display_) > 0) {
-        XEvent event;
-        XNextEvent(display_, &event);
-        try {
-            Dispatch(event);
-        } catch (const KelError& error) {
-            ReportError(error);
-            _exit(1);
-        } catch (const std::exception& error) {
-            ReportUnexpected(error.what());
-            _exit(1);
+    const auto now = Clock::now();
+    const bool read = now - lastRead_ >= std::chrono::milliseconds(1);
+    if (read) lastRead_ = now;
+    do {
+        while ((read ? XPending(display_) : XQLength(display_)) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            try {
+                Dispatch(event);
+            } catch (const KelError& error) {
+                ReportError(error);
+                _exit(1);
+            } catch (const std::exception& error) {
+                ReportUnexpected(error.what());
+                _exit(1);
+            }
         }
-    }
-    Paint();
+        Paint();
+        // A paint that waited for the server read what came meanwhile into
+        // Xlib's queue, where no poll sees it: delivered now.
+    } while (XQLength(display_) > 0);
 }
 
 bool SaverHost::WaitUntil(Clock::time_point deadline, bool withEvents) {

@@ -16,12 +16,14 @@ namespace {
 // mapped CJK face left megabytes of it resident (pages are mapped around
 // each one touched). The face lives as long as the program.
 //
-// The small reads come in runs on the same few places (a glyph's metrics,
-// its outline, the metrics again for the next size), so the last blocks read
-// are kept: a few kilobytes spare most of the system calls.
+// The small reads come in runs on the same few places (a glyph's horizontal
+// and vertical metrics, its outline, the metrics again for the next size),
+// so the last blocks read are kept: the metrics of the characters in use sit
+// in a dozen or so blocks of each table, read once, and a glyph's outline
+// costs one read.
 struct FaceBlocks {
     static constexpr unsigned long kSize = 4096;
-    static constexpr int kCount = 8;
+    static constexpr int kCount = 32;
     int fd = -1;
     unsigned long start[kCount] = {};
     unsigned long length[kCount] = {};  // 0: the slot holds nothing

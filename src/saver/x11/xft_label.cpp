@@ -167,6 +167,13 @@ XftLabel::XftLabel(Display* display, int screen, double dpi,
         FcPatternDestroy(wanted);
         if (matched_ != nullptr) UseStreamedFace(matched_);
     }
+    if (matched_ != nullptr) {
+        measureFace_ = SharedFace(matched_);
+        measureFlags_ = AdvanceLoadFlags(matched_);
+        measurable_ = measureFace_ != nullptr && measureFlags_ != 0 &&
+                      FcPatternGetCharSet(matched_, FC_CHARSET, 0, &measureCharset_) == FcResultMatch &&
+                      KeepsDesignAdvance(measureFace_, measureFlags_) && measureFace_->num_fixed_sizes == 0;
+    }
     if (matched_ == nullptr) {
         throw KelError(ErrorKind::ResourceMissing, "finding a font for the sayings",
                        std::string("fontconfig pattern ") + facePattern);
@@ -262,25 +269,22 @@ XftFont* XftLabel::Font() const {
 // where that cannot be done (another face, hinting that moves advances,
 // fixed sizes).
 int XftLabel::UnopenedWidth() const {
-    FT_Face face = SharedFace(matched_);
-    FcCharSet* charset = nullptr;
-    if (face == nullptr || FcPatternGetCharSet(matched_, FC_CHARSET, 0, &charset) != FcResultMatch) {
+    if (!measurable_) return -1;
+    if (measureSize_ == nullptr && FT_New_Size(measureFace_, &measureSize_) != 0) {
+        measurable_ = false;
         return -1;
     }
-    const FT_Int32 flags = AdvanceLoadFlags(matched_);
-    if (flags == 0 || !KeepsDesignAdvance(face, flags) || face->num_fixed_sizes != 0) return -1;
-    if (measureSize_ == nullptr && FT_New_Size(face, &measureSize_) != 0) return -1;
     // Every font's user makes its own size active again (Font()).
     FT_Activate_Size(measureSize_);
-    int advance = -1;
-    // Sized as Xft sizes its fonts: the pixel size in both directions.
-    const FT_F26Dot6 size = static_cast<FT_F26Dot6>(pixelHeight_) * 64;
-    if (FT_Set_Char_Size(face, size, size, 0, 0) == 0) {
-        advance = SumAdvances(face, flags, caption_, [&](char16_t unit) -> FT_UInt {
-            return FcCharSetHasChar(charset, unit) ? FcFreeTypeCharIndex(face, unit) : 0;
-        });
+    if (measuredPixels_ != pixelHeight_) {
+        // Sized as Xft sizes its fonts: the pixel size in both directions.
+        const FT_F26Dot6 size = static_cast<FT_F26Dot6>(pixelHeight_) * 64;
+        measuredPixels_ = FT_Set_Char_Size(measureFace_, size, size, 0, 0) == 0 ? pixelHeight_ : 0;
+        if (measuredPixels_ == 0) return -1;
     }
-    return advance;
+    return SumAdvances(measureFace_, measureFlags_, caption_, [&](char16_t unit) -> FT_UInt {
+        return FcCharSetHasChar(measureCharset_, unit) ? FcFreeTypeCharIndex(measureFace_, unit) : 0;
+    });
 }
 
 void XftLabel::SetCaption(const std::u16string& caption) {
@@ -346,6 +350,27 @@ PixelRect XftLabel::PixelBounds() const {
     return PixelRect{x - margin, y - margin, WidthPixels() + 2 * margin, height + 2 * margin};
 }
 
+// Smaller glyphs are cheap to render and Xft keeps them in the server.
+constexpr int kCardPixels = 64;
+
+bool XftLabel::PaintCard(XftDraw* draw, const XftColor& colour, XftFont* font, int x, int baseline) const {
+    if (caption_.size() != 1 || pixelHeight_ < kCardPixels) return false;
+    // Every size is the match at another pixel size: its flags are the match's.
+    const FT_Int32 flags = measureFlags_;
+    const FT_UInt index = XftCharIndex(display_, font, caption_[0]);
+    if (flags == 0 || index == 0) return false;
+    // Unhinted: at these sizes hinting moves nothing one can see, and the
+    // hinter's analysis of a screen-high outline costs more than rendering it.
+    if (cards_ == nullptr) cards_ = std::make_unique<CardGlyphs>(display_);
+    const Picture source = XftDrawSrcPicture(draw, &colour);
+    const Picture target = XftDrawPicture(draw);
+    FT_Face face = XftLockFace(font);
+    const bool drawn = cards_->Draw(face, index, (flags | FT_LOAD_NO_HINTING) & ~FT_LOAD_FORCE_AUTOHINT,
+                                    pixelHeight_, source, target, x, baseline);
+    if (face != nullptr) XftUnlockFace(font);
+    return drawn;
+}
+
 void XftLabel::Paint(XftDraw* draw, int offsetX, int offsetY) const {
     if (!visible_ || caption_.empty()) return;
     XftColor colour;
@@ -356,8 +381,10 @@ void XftLabel::Paint(XftDraw* draw, int offsetX, int offsetY) const {
     const int y = static_cast<int>(std::floor(top_ / TwipsPerPixel() + 0.5f));
     XftFont* font = Font();
     fontShown_ = true;
-    XftDrawString16(draw, &colour, font, offsetX + x, offsetY + y + font->ascent, Chars16(caption_),
-                    static_cast<int>(caption_.size()));
+    if (!PaintCard(draw, colour, font, offsetX + x, offsetY + y + font->ascent)) {
+        XftDrawString16(draw, &colour, font, offsetX + x, offsetY + y + font->ascent, Chars16(caption_),
+                        static_cast<int>(caption_.size()));
+    }
     XftColorFree(display_, XftDrawVisual(draw), XftDrawColormap(draw), &colour);
 }
 

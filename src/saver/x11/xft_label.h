@@ -8,10 +8,12 @@
 #include <X11/Xlib.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/label.h"
 #include "platform/pixel_rect.h"
+#include "saver/x11/card_glyphs.h"
 
 namespace kel::x11 {
 
@@ -67,6 +69,9 @@ private:
     // object made the shared face's active one: every use of a font goes
     // through here, so no size set for one font is ever drawn with another.
     XftFont* Font() const;
+    // A lone large character (a title card) drawn through CardGlyphs; false
+    // where it is left to Xft.
+    bool PaintCard(XftDraw* draw, const XftColor& colour, XftFont* font, int x, int baseline) const;
 
     Display* display_;
     int screen_;
@@ -83,12 +88,20 @@ private:
     mutable int keptHeight_ = 0;
     mutable bool keptShown_ = false;
     int pixelHeight_ = 0;
-    mutable FT_Size measureSize_ = nullptr;  // on the shared face, for UnopenedWidth
+    // UnopenedWidth's face, flags and coverage, read once from the match;
+    // its size object and the pixel size it is set to.
+    mutable bool measurable_ = false;
+    FT_Face measureFace_ = nullptr;
+    FT_Int32 measureFlags_ = 0;
+    FcCharSet* measureCharset_ = nullptr;  // the match's
+    mutable FT_Size measureSize_ = nullptr;
+    mutable int measuredPixels_ = 0;
     std::u16string caption_;
     mutable int widthPixels_ = -1;  // measured when first asked for
     float left_ = 0, top_ = 0;
     bool visible_ = false;
     XRenderColor colour_{0, 0, 0, 0xFFFF};
+    mutable std::unique_ptr<CardGlyphs> cards_;  // made at the first card
 };
 
 }  // namespace kel::x11
