@@ -179,7 +179,11 @@ bool CardGlyphs::Render(FT_Face face, FT_UInt index, FT_Int32 flags, int pixels,
     }
     const Window root = DefaultRootWindow(display_);
     made->pixmap = XCreatePixmap(display_, root, made->width, made->height, 8);
-    if (gc_ == nullptr) gc_ = XCreateGC(display_, made->pixmap, 0, nullptr);
+    if (gc_ == nullptr) {
+        XGCValues values{};
+        values.graphics_exposures = False;
+        gc_ = XCreateGC(display_, made->pixmap, GCGraphicsExposures, &values);
+    }
     lastPut_ = NextRequest(display_);
     XShmPutImage(display_, made->pixmap, gc_, image, 0, 0, 0, 0, made->width, made->height, True);
     XFree(image);  // the data is the segment's

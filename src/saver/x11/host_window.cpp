@@ -223,10 +223,15 @@ void SaverHost::Paint() {
     if (dirty_.width <= 0 || dirty_.height <= 0) return;
     const PixelRect area = dirty_;
     dirty_ = PixelRect{};
-    XSetForeground(display_, gc_, 0);  // black in any TrueColor visual
-    XFillRectangle(display_, back_, gc_, area.x, area.y, static_cast<unsigned>(area.width),
-                   static_cast<unsigned>(area.height));
     const PixelRect coloured = Intersect(area, screen_);
+    // Black around the presentation's screen (other monitors, margins);
+    // nothing to do where the area lies within it, as it mostly does.
+    if (coloured.x != area.x || coloured.y != area.y || coloured.width != area.width ||
+        coloured.height != area.height) {
+        XSetForeground(display_, gc_, 0);  // black in any TrueColor visual
+        XFillRectangle(display_, back_, gc_, area.x, area.y, static_cast<unsigned>(area.width),
+                       static_cast<unsigned>(area.height));
+    }
     if (coloured.width > 0) {
         XSetForeground(display_, gc_, background_);
         XFillRectangle(display_, back_, gc_, coloured.x, coloured.y,

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace kel::x11 {
 
@@ -106,6 +107,33 @@ FT_Face OpenFaceStreamed(const char* file, int index) {
         return nullptr;
     }
     return face;
+}
+
+// Xft opens a pattern's face from its FC_FILE; with an FC_FT_FACE instead it
+// uses that face: one face read through a stream, shared by every font of
+// every label. Where the face cannot be opened so, Xft's own way stays.
+void UseStreamedFace(FcPattern* pattern) {
+    FcChar8* file = nullptr;
+    int index = 0;
+    if (FcPatternGetString(pattern, FC_FILE, 0, &file) != FcResultMatch) return;
+    FcPatternGetInteger(pattern, FC_INDEX, 0, &index);
+    static std::string openedFile;
+    static int openedIndex = -1;
+    static FT_Face face = nullptr;
+    if (face == nullptr || openedFile != reinterpret_cast<const char*>(file) || openedIndex != index) {
+        FT_Face opened = OpenFaceStreamed(reinterpret_cast<const char*>(file), index);
+        if (opened == nullptr) return;
+        face = opened;  // an earlier face stays: fonts of it may still be open
+        openedFile = reinterpret_cast<const char*>(file);
+        openedIndex = index;
+    }
+    FcPatternDel(pattern, FC_FILE);
+    FcPatternAddFTFace(pattern, FC_FT_FACE, face);
+}
+
+FT_Face SharedFace(const FcPattern* pattern) {
+    FT_Face face = nullptr;
+    return FcPatternGetFTFace(pattern, FC_FT_FACE, 0, &face) == FcResultMatch ? face : nullptr;
 }
 
 }  // namespace kel::x11

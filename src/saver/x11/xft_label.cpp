@@ -49,33 +49,6 @@ void KeepNoClosedFonts(Display* display) {
     if (!XftDefaultSet(display, defaults)) FcPatternDestroy(defaults);
 }
 
-// Xft opens a pattern's face from its FC_FILE; with an FC_FT_FACE instead it
-// uses that face: one face read through a stream, shared by every font of
-// every label. Where the face cannot be opened so, Xft's own way stays.
-void UseStreamedFace(FcPattern* pattern) {
-    FcChar8* file = nullptr;
-    int index = 0;
-    if (FcPatternGetString(pattern, FC_FILE, 0, &file) != FcResultMatch) return;
-    FcPatternGetInteger(pattern, FC_INDEX, 0, &index);
-    static std::string openedFile;
-    static int openedIndex = -1;
-    static FT_Face face = nullptr;
-    if (face == nullptr || openedFile != reinterpret_cast<const char*>(file) || openedIndex != index) {
-        FT_Face opened = OpenFaceStreamed(reinterpret_cast<const char*>(file), index);
-        if (opened == nullptr) return;
-        face = opened;  // an earlier face stays: fonts of it may still be open
-        openedFile = reinterpret_cast<const char*>(file);
-        openedIndex = index;
-    }
-    FcPatternDel(pattern, FC_FILE);
-    FcPatternAddFTFace(pattern, FC_FT_FACE, face);
-}
-
-FT_Face SharedFace(const FcPattern* pattern) {
-    FT_Face face = nullptr;
-    return FcPatternGetFTFace(pattern, FC_FT_FACE, 0, &face) == FcResultMatch ? face : nullptr;
-}
-
 // The chosen face at `pixels`, in an XftFont with a size object of its own
 // on the shared face, made the face's active size before the font is opened
 // and before every use after (XftLabel::Font). Xft sets a face's size only
@@ -270,6 +243,14 @@ XftFont* XftLabel::Font() const {
 // fixed sizes).
 int XftLabel::UnopenedWidth() const {
     if (!measurable_) return -1;
+    // A title card's character is measured once per size: the card centres
+    // every character, and most come back.
+    const bool single = caption_.size() == 1;
+    const std::uint64_t key = (static_cast<std::uint64_t>(pixelHeight_) << 16) | caption_[0];
+    if (single) {
+        const auto known = singleAdvances_.find(key);
+        if (known != singleAdvances_.end()) return known->second;
+    }
     if (measureSize_ == nullptr && FT_New_Size(measureFace_, &measureSize_) != 0) {
         measurable_ = false;
         return -1;
@@ -282,9 +263,14 @@ int XftLabel::UnopenedWidth() const {
         measuredPixels_ = FT_Set_Char_Size(measureFace_, size, size, 0, 0) == 0 ? pixelHeight_ : 0;
         if (measuredPixels_ == 0) return -1;
     }
-    return SumAdvances(measureFace_, measureFlags_, caption_, [&](char16_t unit) -> FT_UInt {
+    const int advance = SumAdvances(measureFace_, measureFlags_, caption_, [&](char16_t unit) -> FT_UInt {
         return FcCharSetHasChar(measureCharset_, unit) ? FcFreeTypeCharIndex(measureFace_, unit) : 0;
     });
+    if (single && advance >= 0) {
+        if (singleAdvances_.size() >= 4096) singleAdvances_.clear();
+        singleAdvances_.emplace(key, advance);
+    }
+    return advance;
 }
 
 void XftLabel::SetCaption(const std::u16string& caption) {

@@ -8,8 +8,10 @@
 #include <X11/Xlib.h>
 
 #include <functional>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "platform/label.h"
 #include "platform/pixel_rect.h"
@@ -96,6 +98,7 @@ private:
     FcCharSet* measureCharset_ = nullptr;  // the match's
     mutable FT_Size measureSize_ = nullptr;
     mutable int measuredPixels_ = 0;
+    mutable std::unordered_map<std::uint64_t, int> singleAdvances_;  // by pixel size and character
     std::u16string caption_;
     mutable int widthPixels_ = -1;  // measured when first asked for
     float left_ = 0, top_ = 0;

@@ -3,7 +3,8 @@
 # writes only under it (the program stripped, the hack folder holding a link
 # to it); the Debian package (scripts/build deb, or $KEL_DEB) is clean under
 # lintian, installs, `kel --help` runs from the installed path, `man -l`
-# shows the man page, the start errors are one line in Japanese under a
+# shows the man page and so does `man kel` (what the settings page's
+# Documentation button runs), the start errors are one line in Japanese under a
 # Japanese locale and in English otherwise; and it is removed again,
 # whatever happens.
 # e2e-timeout: 400
@@ -59,7 +60,10 @@ grep -q '^usage: kel' "$E2E_WORK/help.out" || e2e_fail "kel --help printed: $(he
 [ "$(readlink -f /usr/libexec/xscreensaver/kel)" = /usr/bin/kel ] || e2e_fail "the hack is no link to /usr/bin/kel"
 MANPAGER=cat man -l /usr/share/man/man6/kel.6.gz >"$E2E_WORK/man.out" 2>&1 || e2e_fail "man -l kel.6 failed: $(head -3 "$E2E_WORK/man.out")"
 col -b <"$E2E_WORK/man.out" | grep -q 'kel - Japanese sayings' || e2e_fail "man -l kel.6 shows: $(head -5 "$E2E_WORK/man.out")"
-e2e_pass_check "installed: kel --help and man -l kel.6"
+# The settings page's Documentation button asks man for the hack by name.
+MANPAGER=cat man kel >"$E2E_WORK/man-name.out" 2>&1 || e2e_fail "man kel failed: $(head -3 "$E2E_WORK/man-name.out")"
+col -b <"$E2E_WORK/man-name.out" | grep -q 'kel - Japanese sayings' || e2e_fail "man kel shows: $(head -5 "$E2E_WORK/man-name.out")"
+e2e_pass_check "installed: kel --help, man -l kel.6 and man kel"
 
 # A start error: one line, in the locale's language.
 for case in "ja_JP.UTF-8:kel: X ディスプレイへの接続 (:99): X サーバーに接続できません" \
