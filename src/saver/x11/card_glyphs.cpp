@@ -135,6 +135,60 @@ void CardGlyphs::Keep(const Mask& mask) {
     keptBytes_ += bytes;
 }
 
+// FreeType's rasteriser works in bands whose cells fit a small pool, and
+// walks the whole outline again for every band: a screen-high glyph takes
+// dozens of bands. Rendered in strips of rows, each strip walks only the
+// contours that reach into it (a kanji's strokes are contours of their
+// own). A row's coverage depends on that row alone, so the pixels are the
+// same as from one call over the whole box.
+bool CardGlyphs::RenderInStrips(FT_Library library, const FT_Outline& outline, unsigned char* buffer,
+                                unsigned width, unsigned height, int pitch) {
+    constexpr unsigned kStripRows = 96;
+    const int contours = outline.n_contours;
+    spans_.assign(static_cast<std::size_t>(contours), ContourRows{0, 0});
+    for (int c = 0, first = 0; c < contours; first = outline.contours[c] + 1, ++c) {
+        FT_Pos low = outline.points[first].y, high = low;
+        for (int i = first; i <= outline.contours[c]; ++i) {  // the control points bound the curves
+            low = std::min(low, outline.points[i].y);
+            high = std::max(high, outline.points[i].y);
+        }
+        spans_[static_cast<std::size_t>(c)] = ContourRows{low, high};
+    }
+    for (unsigned row = 0; row < height; row += kStripRows) {  // from the bottom, as FreeType counts
+        const unsigned rows = std::min(kStripRows, height - row);
+        const FT_Pos low = static_cast<FT_Pos>(row) * 64, high = static_cast<FT_Pos>(row + rows) * 64;
+        points_.clear();
+        tags_.clear();
+        ends_.clear();
+        for (int c = 0, first = 0; c < contours; first = outline.contours[c] + 1, ++c) {
+            const ContourRows& span = spans_[static_cast<std::size_t>(c)];
+            if (span.high <= low || span.low >= high) continue;
+            for (int i = first; i <= outline.contours[c]; ++i) {
+                points_.push_back(FT_Vector{outline.points[i].x, outline.points[i].y - low});
+                tags_.push_back(outline.tags[i]);
+            }
+            ends_.push_back(static_cast<short>(points_.size() - 1));
+        }
+        if (ends_.empty()) continue;
+        FT_Outline strip{};
+        strip.n_contours = static_cast<short>(ends_.size());
+        strip.n_points = static_cast<short>(points_.size());
+        strip.points = points_.data();
+        strip.tags = tags_.data();
+        strip.contours = ends_.data();
+        strip.flags = outline.flags;
+        FT_Bitmap target{};
+        target.rows = rows;
+        target.width = width;
+        target.pitch = pitch;
+        target.buffer = buffer + static_cast<std::size_t>(height - row - rows) * static_cast<std::size_t>(pitch);
+        target.num_grays = 256;
+        target.pixel_mode = FT_PIXEL_MODE_GRAY;
+        if (FT_Outline_Get_Bitmap(library, &strip, &target) != 0) return false;
+    }
+    return true;
+}
+
 // The glyph's outline rendered as FreeType renders it for Xft: the control
 // box rounded out to whole pixels, greyscale coverage, rows top down; then
 // put into an 8-bit pixmap of the server's, read from the segment.
@@ -166,14 +220,8 @@ bool CardGlyphs::Render(FT_Face face, FT_UInt index, FT_Int32 flags, int pixels,
     image->data = segment_.shmaddr;
     std::memset(segment_.shmaddr, 0, bytes);
     FT_Outline_Translate(&slot->outline, -left * 64, -bottom * 64);
-    FT_Bitmap target{};
-    target.rows = made->height;
-    target.width = made->width;
-    target.pitch = image->bytes_per_line;
-    target.buffer = reinterpret_cast<unsigned char*>(segment_.shmaddr);
-    target.num_grays = 256;
-    target.pixel_mode = FT_PIXEL_MODE_GRAY;
-    if (FT_Outline_Get_Bitmap(slot->library, &slot->outline, &target) != 0) {
+    if (!RenderInStrips(slot->library, slot->outline, reinterpret_cast<unsigned char*>(segment_.shmaddr),
+                        made->width, made->height, image->bytes_per_line)) {
         XFree(image);
         return false;
     }

@@ -12,6 +12,7 @@
 #include <X11/extensions/Xrender.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 
 #include <cstddef>
 #include <vector>
@@ -51,6 +52,8 @@ private:
 
     const Mask* Find(FT_Face face, FT_UInt index, FT_Int32 flags, int pixels);
     bool Render(FT_Face face, FT_UInt index, FT_Int32 flags, int pixels, Mask* made);
+    bool RenderInStrips(FT_Library library, const FT_Outline& outline, unsigned char* buffer, unsigned width,
+                        unsigned height, int pitch);
     bool Segment(std::size_t bytes);
     void ReleaseSegment();
     void WaitForServer();
@@ -63,6 +66,12 @@ private:
     unsigned long lastPut_ = 0;  // request number of the last put from the segment
     GC gc_ = nullptr;  // for 8-bit pixmaps
     std::vector<Mask> kept_;
+    // RenderInStrips' scratch, kept between glyphs.
+    struct ContourRows { FT_Pos low, high; };
+    std::vector<ContourRows> spans_;
+    std::vector<FT_Vector> points_;
+    std::vector<char> tags_;
+    std::vector<short> ends_;
     std::size_t keptBytes_ = 0;
     unsigned long clock_ = 0;
 };
