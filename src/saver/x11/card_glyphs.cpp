@@ -157,6 +157,10 @@ bool CardGlyphs::RenderInStrips(FT_Library library, const FT_Outline& outline, u
     for (unsigned row = 0; row < height; row += kStripRows) {  // from the bottom, as FreeType counts
         const unsigned rows = std::min(kStripRows, height - row);
         const FT_Pos low = static_cast<FT_Pos>(row) * 64, high = static_cast<FT_Pos>(row + rows) * 64;
+        const std::size_t stride = static_cast<std::size_t>(pitch);
+        unsigned char* rowsStart = buffer + static_cast<std::size_t>(height - row - rows) * stride;
+        // Cleared strip by strip, just before it is rendered: still in the cache then.
+        std::memset(rowsStart, 0, rows * stride);
         points_.clear();
         tags_.clear();
         ends_.clear();
@@ -181,7 +185,7 @@ bool CardGlyphs::RenderInStrips(FT_Library library, const FT_Outline& outline, u
         target.rows = rows;
         target.width = width;
         target.pitch = pitch;
-        target.buffer = buffer + static_cast<std::size_t>(height - row - rows) * static_cast<std::size_t>(pitch);
+        target.buffer = rowsStart;
         target.num_grays = 256;
         target.pixel_mode = FT_PIXEL_MODE_GRAY;
         if (FT_Outline_Get_Bitmap(library, &strip, &target) != 0) return false;
@@ -218,7 +222,6 @@ bool CardGlyphs::Render(FT_Face face, FT_UInt index, FT_Int32 flags, int pixels,
     }
     WaitForServer();
     image->data = segment_.shmaddr;
-    std::memset(segment_.shmaddr, 0, bytes);
     FT_Outline_Translate(&slot->outline, -left * 64, -bottom * 64);
     if (!RenderInStrips(slot->library, slot->outline, reinterpret_cast<unsigned char*>(segment_.shmaddr),
                         made->width, made->height, image->bytes_per_line)) {
