@@ -28,7 +28,8 @@ struct Canvas {
         const int screen = DefaultScreen(display);
         pixmap = XCreatePixmap(display, RootWindow(display, screen), kSide, kSide,
                                static_cast<unsigned>(DefaultDepth(display, screen)));
-        draw = XftDrawCreate(display, pixmap, DefaultVisual(display, screen), DefaultColormap(display, screen));
+        draw = XftDrawCreate(display, pixmap, DefaultVisual(display, screen),
+                             DefaultColormap(display, screen));
     }
     ~Canvas() {
         XftDrawDestroy(draw);

@@ -30,31 +30,6 @@ cc -O1 -o "$E2E_BIN/hold_pointer" "$HERE/tools/hold_pointer.c" -lwayland-client 
     && cc -O1 -o "$E2E_BIN/bare_compositor" "$HERE/tools/bare_compositor.c" -lwayland-server \
     || { echo "e2e-wayland: cannot build the tools"; echo "0 passed, 1 failed"; exit 1; }
 
-rm -rf "$RESULTS"; mkdir -p "$RESULTS"
-passed=0; failed=0; skipped=0
-for f in "$HERE"/scenarios/*.sh; do
-    name="$(basename "$f" .sh)"
-    if [ $# -gt 0 ]; then
-        hit=0; for p in "$@"; do echo "$name" | grep -qE -- "$p" && hit=1; done
-        [ $hit -eq 1 ] || continue
-    fi
-    work="$RUN_DIR/$name"; mkdir -p "$work"
-    t0=$(date +%s)
-    E2E_WORK="$work" timeout -k 10 "$TIMEOUT" bash "$f" >"$work/log" 2>&1 </dev/null
-    rc=$?
-    # A scenario that passes must have checked something.
-    if [ $rc -eq 0 ] && ! grep -q ' ok: ' "$work/log"; then
-        echo "  FAIL: the scenario checked nothing" >>"$work/log"; rc=1
-    fi
-    mkdir -p "$RESULTS/$name"; cp -r "$work/log" "$RESULTS/$name/"
-    [ -d "$work/shots" ] && cp -r "$work/shots" "$RESULTS/$name/"
-    case $rc in
-        0)  passed=$((passed + 1)); echo "PASS wayland/$name ($(( $(date +%s) - t0 )) s)" ;;
-        77) skipped=$((skipped + 1)); echo "SKIP wayland/$name: $(grep -m1 'SKIP:' "$work/log" | sed 's/.*SKIP: //')" ;;
-        *)  failed=$((failed + 1)); echo "FAIL wayland/$name (exit $rc)"; sed 's/^/    /' "$work/log" ;;
-    esac
-done
-echo "e2e-wayland: logs and screenshots in $RESULTS"
-echo "$passed passed, $failed failed$([ $skipped -eq 0 ] || echo ", $skipped skipped")"
-# A run in which nothing passed tested nothing.
-[ $failed -eq 0 ] && [ $passed -gt 0 ]
+# shellcheck source=../scenario_loop.sh
+. "$HERE/../scenario_loop.sh"
+e2e_run_scenarios wayland "$HERE/scenarios" "$RUN_DIR" "$RESULTS" "$TIMEOUT" "$@"
