@@ -170,6 +170,16 @@ void ForEachCharacter(const std::u16string& text, Each each) {
 
 static_assert(sizeof(wchar_t) == sizeof(std::uint32_t), "runs of pixels are filled as wide characters");
 
+// `count` pixels of `value`: short runs (a glyph's edges) stored one by one.
+inline void Fill(std::uint32_t* pixels, std::uint32_t value, long count) {
+    if (count < 8) {
+        for (long i = 0; i < count; ++i) pixels[i] = value;
+    } else {
+        // wmemset stores wide characters, 32 bits here, as vectors.
+        wmemset(reinterpret_cast<wchar_t*>(pixels), static_cast<wchar_t>(value), static_cast<std::size_t>(count));
+    }
+}
+
 // `colour` (0x00RRGGBB) at coverage `alpha` (0 to 255) over a premultiplied
 // 0xAARRGGBB pixel: transparent pixels take the glyph's own edge, opaque
 // ones the colour mixed in.
@@ -197,6 +207,7 @@ FreeTypeLabel::FreeTypeLabel(double dpi, std::function<void(const PixelRect&)> c
 }
 
 FreeTypeLabel::~FreeTypeLabel() {
+    DropGlyphs();
     for (Sized& s : sized_) {
         if (s.size != nullptr) FT_Done_Size(s.size);
     }
@@ -223,6 +234,7 @@ void FreeTypeLabel::SetFontSize(float points) {
     Update([&] {
         pixelHeight_ = height;
         widthPixels_ = -1;
+        glyphsKnown_ = false;
     });
 }
 
@@ -279,6 +291,7 @@ void FreeTypeLabel::SetCaption(const std::u16string& caption) {
     Update([&] {
         caption_ = caption;
         widthPixels_ = -1;
+        glyphsKnown_ = false;
     });
 }
 
@@ -324,36 +337,64 @@ PixelRect FreeTypeLabel::PixelBounds() const {
     return PixelRect{X() - margin, Y() - margin, WidthPixels() + 2 * margin, height + 2 * margin};
 }
 
-PixelRect FreeTypeLabel::InkBounds() const {
-    if (!visible_ || caption_.empty()) return PixelRect{};
-    const Sized& s = Use();
-    long penX = X();
-    const long baseline = Y() + s.ascent;
-    PixelRect ink;
+void FreeTypeLabel::DropGlyphs() const {
+    for (Glyph& glyph : glyphs_) {
+        if (glyph.outline != nullptr) FT_Done_Glyph(glyph.outline);
+    }
+    glyphs_.clear();
+}
+
+// Each glyph is loaded hinted, as drawn; the rasteriser puts ink only in
+// the pixels that its outline's control box touches.
+const std::vector<FreeTypeLabel::Glyph>& FreeTypeLabel::Glyphs() const {
+    if (glyphsKnown_) return glyphs_;
+    DropGlyphs();
+    Use();
+    long penX = 0;
     ForEachCharacter(caption_, [&](char32_t character) {
-        const FT_UInt glyph = FT_Get_Char_Index(face_, character);
+        const FT_UInt index = FT_Get_Char_Index(face_, character);
+        Glyph glyph;
+        glyph.penX = penX;
         FT_Fixed units = 0;
-        long step = 0;
-        if (FT_Get_Advance(face_, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
-            step = (FT_MulFix(units, face_->size->metrics.x_scale) + 32) >> 6;
+        if (FT_Get_Advance(face_, index, FT_LOAD_NO_SCALE, &units) == 0) {
+            penX += (FT_MulFix(units, face_->size->metrics.x_scale) + 32) >> 6;
         }
-        // The unhinted outline's box (hinting moves edges by less than a
-        // pixel), widened to whole pixels and two more for the hinting and
-        // the rasteriser's edge.
-        if (FT_Load_Glyph(face_, glyph, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) == 0) {
-            const FT_Glyph_Metrics& m = face_->glyph->metrics;
-            const long left = penX + ((m.horiBearingX) >> 6) - 2;
-            const long right = penX + ((m.horiBearingX + m.width + 63) >> 6) + 2;
-            const long top = baseline - ((m.horiBearingY + 63) >> 6) - 2;
-            const long bottom = baseline - ((m.horiBearingY - m.height) >> 6) + 2;
-            if (m.width > 0 && m.height > 0) {
-                ink = Union(ink, PixelRect{static_cast<int>(left), static_cast<int>(top),
-                                           static_cast<int>(right - left), static_cast<int>(bottom - top)});
+        if (FT_Load_Glyph(face_, index, loadFlags_) == 0 && face_->glyph->format == FT_GLYPH_FORMAT_OUTLINE &&
+            face_->glyph->outline.n_points > 0) {
+            FT_BBox box;
+            FT_Outline_Get_CBox(&face_->glyph->outline, &box);
+            const long left = box.xMin >> 6, right = (box.xMax + 63) >> 6;
+            const long top = -((box.yMax + 63) >> 6), bottom = -(box.yMin >> 6);
+            if (right > left && bottom > top && FT_Get_Glyph(face_->glyph, &glyph.outline) == 0) {
+                glyph.ink = PixelRect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+                                      static_cast<int>(bottom - top)};
+            } else {
+                glyph.outline = nullptr;
             }
         }
-        penX += step;
+        glyphs_.push_back(glyph);
     });
+    glyphsKnown_ = true;
+    return glyphs_;
+}
+
+PixelRect FreeTypeLabel::InkBounds() const {
+    if (!visible_ || caption_.empty()) return PixelRect{};
+    const long baseline = Y() + Use().ascent;
+    const long left = X();
+    PixelRect ink;
+    for (const Glyph& glyph : Glyphs()) {
+        if (glyph.outline == nullptr) continue;
+        ink = Union(ink, PixelRect{static_cast<int>(left + glyph.penX + glyph.ink.x),
+                                   static_cast<int>(baseline + glyph.ink.y), glyph.ink.width, glyph.ink.height});
+    }
     return ink;
+}
+
+void FreeTypeLabel::PrepareEdges() const {
+    if (edgesColour_ == colour_) return;
+    for (unsigned alpha = 0; alpha < 256; ++alpha) edges_[alpha] = Over(0, colour_, alpha);
+    edgesColour_ = colour_;
 }
 
 void FreeTypeLabel::Paint(const PixelBuffer& target, const PixelRect& clip, int offsetX,
@@ -361,40 +402,35 @@ void FreeTypeLabel::Paint(const PixelBuffer& target, const PixelRect& clip, int 
     if (!visible_ || caption_.empty()) return;
     const PixelRect area = Intersect(clip, PixelRect{0, 0, target.width, target.height});
     if (area.width <= 0) return;
-    const Sized& s = Use();
-    long penX = offsetX + X();
-    const long baseline = offsetY + Y() + s.ascent;
-    ForEachCharacter(caption_, [&](char32_t character) {
-        const FT_UInt glyph = FT_Get_Char_Index(face_, character);
-        FT_Fixed units = 0;
-        long step = 0;
-        if (FT_Get_Advance(face_, glyph, FT_LOAD_NO_SCALE, &units) == 0) {
-            step = (FT_MulFix(units, face_->size->metrics.x_scale) + 32) >> 6;
-        }
+    PrepareEdges();
+    const long originX = offsetX + X();
+    const long baseline = offsetY + Y() + Use().ascent;
+    for (const Glyph& glyph : Glyphs()) {
+        if (glyph.outline == nullptr) continue;
         // Only glyphs that reach into the area are rendered.
-        const long reach = s.ascent + s.descent;
-        if (penX + step + reach >= area.x && penX - reach < area.x + area.width &&
-            FT_Load_Glyph(face_, glyph, loadFlags_) == 0 &&
-            face_->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
-            RenderOutline(face_->glyph->outline, target, area, penX, baseline);
-        }
-        penX += step;
-    });
+        const PixelRect at{static_cast<int>(originX + glyph.penX + glyph.ink.x),
+                           static_cast<int>(baseline + glyph.ink.y), glyph.ink.width, glyph.ink.height};
+        if (Intersect(at, area).width <= 0) continue;
+        RenderOutline(reinterpret_cast<FT_OutlineGlyph>(glyph.outline)->outline, target, area,
+                      originX + glyph.penX, baseline);
+    }
 }
 
 // The outline's coverage straight into the pixels, row by row as the
 // rasteriser finds it, with no bitmap in between: runs of full coverage are
 // filled with the colour, only the edges are mixed.
-void FreeTypeLabel::RenderOutline(FT_Outline& outline, const PixelBuffer& target, const PixelRect& area,
+void FreeTypeLabel::RenderOutline(const FT_Outline& outline, const PixelBuffer& target, const PixelRect& area,
                                   long originX, long baseline) const {
     struct Spans {
         const PixelBuffer* target;
         PixelRect area;
         long originX, baseline;
         std::uint32_t colour;
-    } spans{&target, area, originX, baseline, colour_};
+        const std::uint32_t* edges;
+    } spans{&target, area, originX, baseline, colour_, edges_};
+    FT_Outline source = outline;  // the renderer only reads it
     FT_Raster_Params params{};
-    params.source = &outline;
+    params.source = &source;
     params.flags = FT_RASTER_FLAG_AA | FT_RASTER_FLAG_DIRECT | FT_RASTER_FLAG_CLIP;
     params.user = &spans;
     // The area in the outline's pixels (y up, the pen at the origin).
@@ -412,16 +448,20 @@ void FreeTypeLabel::RenderOutline(FT_Outline& outline, const PixelBuffer& target
         for (; count > 0; --count, ++span) {
             const long x0 = std::max<long>(at.originX + span->x, at.area.x);
             const long x1 = std::min<long>(at.originX + span->x + span->len, at.area.x + at.area.width);
+            if (x1 <= x0) continue;
             if (span->coverage == 255) {
-                // wmemset stores wide characters, 32 bits here, as vectors.
-                if (x1 > x0) wmemset(reinterpret_cast<wchar_t*>(pixels + x0), static_cast<wchar_t>(solid),
-                                     static_cast<std::size_t>(x1 - x0));
+                Fill(pixels + x0, solid, x1 - x0);
             } else {
-                for (long x = x0; x < x1; ++x) pixels[x] = Over(pixels[x], at.colour, span->coverage);
+                // Over a transparent pixel (nearly all) the colour at that
+                // coverage comes from the table.
+                const std::uint32_t edge = at.edges[span->coverage];
+                for (long x = x0; x < x1; ++x) {
+                    pixels[x] = pixels[x] == 0 ? edge : Over(pixels[x], at.colour, span->coverage);
+                }
             }
         }
     };
-    FT_Outline_Render(face_->glyph->library, &outline, &params);
+    FT_Outline_Render(face_->glyph->library, &source, &params);
 }
 
 }  // namespace kel::wayland

@@ -7,10 +7,12 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_GLYPH_H
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/label.h"
 #include "platform/pixel_rect.h"
@@ -85,13 +87,25 @@ private:
         int pixels = 0;
         int ascent = 0, descent = 0;
     };
+    // A glyph of the caption as drawn: its outline, hinted, and where that
+    // puts ink from the pen on the baseline (y down).
+    struct Glyph {
+        FT_Glyph outline = nullptr;  // none: no ink
+        long penX = 0;               // from the label's left edge
+        PixelRect ink;
+    };
     template <typename Change>
     void Update(Change change);
+    // The caption's glyphs at the current size, loaded once for both the
+    // ink's bounds and the drawing.
+    const std::vector<Glyph>& Glyphs() const;
+    void DropGlyphs() const;
+    void PrepareEdges() const;
     float TwipsPerPixel() const { return static_cast<float>(1440.0 / dpi_); }
     const Sized& Use() const;
     int WidthPixels() const;
-    void RenderOutline(FT_Outline& outline, const PixelBuffer& target, const PixelRect& area, long originX,
-                       long baseline) const;
+    void RenderOutline(const FT_Outline& outline, const PixelBuffer& target, const PixelRect& area,
+                       long originX, long baseline) const;
     int X() const;
     int Y() const;
 
@@ -107,6 +121,11 @@ private:
     float left_ = 0, top_ = 0;
     bool visible_ = false;
     std::uint32_t colour_ = 0;  // 0x00RRGGBB
+    mutable std::vector<Glyph> glyphs_;
+    mutable bool glyphsKnown_ = false;
+    // The colour at each coverage over a transparent pixel, premultiplied.
+    mutable std::uint32_t edges_[256] = {};
+    mutable std::uint32_t edgesColour_ = 0xFFFFFFFFu;  // none yet
 };
 
 }  // namespace kel::wayland

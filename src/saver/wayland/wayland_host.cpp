@@ -765,12 +765,8 @@ void SaverHost::ReadEvents() {
         if (wl_display_dispatch_pending(display) < 0) ConnectionLost();
     }
     wl_display_flush(display);
-    pollfd fd{wl_display_get_fd(display), POLLIN, 0};
-    if (poll(&fd, 1, 0) > 0) {
-        if (wl_display_read_events(display) < 0) ConnectionLost();
-    } else {
-        wl_display_cancel_read(display);
-    }
+    // Reads what is there without waiting (nothing there is no error).
+    if (wl_display_read_events(display) < 0) ConnectionLost();
     inInput_ = true;  // whatever ends the saver from here is no natural end
     try {
         if (wl_display_dispatch_pending(display) < 0) ConnectionLost();
