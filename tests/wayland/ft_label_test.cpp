@@ -1,6 +1,7 @@
 // What we test: the FreeType label's ink box holds every pixel it paints,
-// and a label that has shown other captions and sizes paints a caption
-// exactly as a new label does (nothing kept from what it showed before).
+// a label that has shown other captions and sizes paints a caption exactly
+// as a new label does (nothing kept from what it showed before), and paints
+// it the same strip by strip, as the host paints, as in one go.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -49,6 +50,11 @@ TEST(FreeTypeLabelTest, InkBoxHoldsThePaintAndNothingOfEarlierCaptionsRemains) {
         EXPECT_EQ(outside, 0) << "pixels outside the ink box at " << c.points << " pt";
         FreeTypeLabel fresh(96, [](const PixelRect&) {});
         EXPECT_TRUE(Show(fresh, c) == pixels) << "differs from a new label at " << c.points << " pt";
+        std::vector<std::uint32_t> strips(1024 * 768);
+        for (int row = 0; row < 768; row += 96) {
+            shown.Paint(PixelBuffer{strips.data(), 1024, 768, 1024}, PixelRect{0, row, 1024, 96}, 0, 0);
+        }
+        EXPECT_TRUE(strips == pixels) << "strips differ from one paint at " << c.points << " pt";
     }
 }
 

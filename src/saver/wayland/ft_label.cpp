@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "platform/errors.h"
+#include "saver/x11/outline_strips.h"
 
 namespace kel::wayland {
 
@@ -428,7 +429,12 @@ void FreeTypeLabel::RenderOutline(const FT_Outline& outline, const PixelBuffer& 
         std::uint32_t colour;
         const std::uint32_t* edges;
     } spans{&target, area, originX, baseline, colour_, edges_};
-    FT_Outline source = outline;  // the renderer only reads it
+    // Only the contours that reach into the area's rows are walked.
+    x11::OutlineStrips strips(outline);
+    FT_Outline source =
+        strips.Within(static_cast<FT_Pos>(baseline - (area.y + area.height)) * 64,
+                      static_cast<FT_Pos>(baseline - area.y) * 64, 0);  // the renderer only reads it
+    if (source.n_contours == 0) return;
     FT_Raster_Params params{};
     params.source = &source;
     params.flags = FT_RASTER_FLAG_AA | FT_RASTER_FLAG_DIRECT | FT_RASTER_FLAG_CLIP;

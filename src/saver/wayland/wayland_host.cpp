@@ -22,6 +22,7 @@
 #include "saver/form1.h"
 #include "saver/wayland/ft_label.h"
 #include "saver/x11/linux_seam.h"
+#include "saver/x11/outline_strips.h"
 #include "sound/linux/pulse_sound_player.h"
 #include "speech/linux/speechd_voice.h"
 #include "viewporter-client.h"
@@ -612,11 +613,18 @@ void SaverHost::Paint() {
         if (text == nullptr) {
             wl_surface_attach(output->text, nullptr, 0, 0);
         } else {
-            std::memset(text->pixels, 0, static_cast<std::size_t>(box.width) * box.height * 4);
+            // Strip by strip, each cleared just before it is drawn, while
+            // still in the cache (the labels render only the contours that
+            // reach into a strip).
             const PixelBuffer target{text->pixels, box.width, box.height, box.width};
-            const PixelRect all{0, 0, box.width, box.height};
-            label2_.Paint(target, all, -box.x, -box.y);
-            label1_.Paint(target, all, -box.x, -box.y);
+            for (int row = 0; row < box.height; row += x11::OutlineStrips::kRows) {
+                const int rows = std::min(x11::OutlineStrips::kRows, box.height - row);
+                std::memset(text->pixels + static_cast<std::size_t>(row) * box.width, 0,
+                            static_cast<std::size_t>(box.width) * rows * 4);
+                const PixelRect strip{0, row, box.width, rows};
+                label2_.Paint(target, strip, -box.x, -box.y);
+                label1_.Paint(target, strip, -box.x, -box.y);
+            }
             text->busy = true;
             wl_surface_attach(output->text, text->buffer, 0, 0);
             wl_surface_damage_buffer(output->text, 0, 0, box.width, box.height);

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "saver/x11/outline_strips.h"
+
 namespace kel::x11 {
 
 namespace {
@@ -135,52 +137,19 @@ void CardGlyphs::Keep(const Mask& mask) {
     keptBytes_ += bytes;
 }
 
-// FreeType's rasteriser works in bands whose cells fit a small pool, and
-// walks the whole outline again for every band: a screen-high glyph takes
-// dozens of bands. Rendered in strips of rows, each strip walks only the
-// contours that reach into it (a kanji's strokes are contours of their
-// own). A row's coverage depends on that row alone, so the pixels are the
-// same as from one call over the whole box.
+// In strips of rows (OutlineStrips), each cleared just before it is
+// rendered, while still in the cache.
 bool CardGlyphs::RenderInStrips(FT_Library library, const FT_Outline& outline, unsigned char* buffer,
                                 unsigned width, unsigned height, int pitch) {
-    constexpr unsigned kStripRows = 96;
-    const int contours = outline.n_contours;
-    spans_.assign(static_cast<std::size_t>(contours), ContourRows{0, 0});
-    for (int c = 0, first = 0; c < contours; first = outline.contours[c] + 1, ++c) {
-        FT_Pos low = outline.points[first].y, high = low;
-        for (int i = first; i <= outline.contours[c]; ++i) {  // the control points bound the curves
-            low = std::min(low, outline.points[i].y);
-            high = std::max(high, outline.points[i].y);
-        }
-        spans_[static_cast<std::size_t>(c)] = ContourRows{low, high};
-    }
-    for (unsigned row = 0; row < height; row += kStripRows) {  // from the bottom, as FreeType counts
-        const unsigned rows = std::min(kStripRows, height - row);
-        const FT_Pos low = static_cast<FT_Pos>(row) * 64, high = static_cast<FT_Pos>(row + rows) * 64;
-        const std::size_t stride = static_cast<std::size_t>(pitch);
+    OutlineStrips strips(outline);
+    const std::size_t stride = static_cast<std::size_t>(pitch);
+    for (unsigned row = 0; row < height; row += OutlineStrips::kRows) {  // from the bottom, as FreeType counts
+        const unsigned rows = std::min<unsigned>(OutlineStrips::kRows, height - row);
         unsigned char* rowsStart = buffer + static_cast<std::size_t>(height - row - rows) * stride;
-        // Cleared strip by strip, just before it is rendered: still in the cache then.
         std::memset(rowsStart, 0, rows * stride);
-        points_.clear();
-        tags_.clear();
-        ends_.clear();
-        for (int c = 0, first = 0; c < contours; first = outline.contours[c] + 1, ++c) {
-            const ContourRows& span = spans_[static_cast<std::size_t>(c)];
-            if (span.high <= low || span.low >= high) continue;
-            for (int i = first; i <= outline.contours[c]; ++i) {
-                points_.push_back(FT_Vector{outline.points[i].x, outline.points[i].y - low});
-                tags_.push_back(outline.tags[i]);
-            }
-            ends_.push_back(static_cast<short>(points_.size() - 1));
-        }
-        if (ends_.empty()) continue;
-        FT_Outline strip{};
-        strip.n_contours = static_cast<short>(ends_.size());
-        strip.n_points = static_cast<short>(points_.size());
-        strip.points = points_.data();
-        strip.tags = tags_.data();
-        strip.contours = ends_.data();
-        strip.flags = outline.flags;
+        const FT_Pos low = static_cast<FT_Pos>(row) * 64;
+        FT_Outline strip = strips.Within(low, static_cast<FT_Pos>(row + rows) * 64, low);
+        if (strip.n_contours == 0) continue;
         FT_Bitmap target{};
         target.rows = rows;
         target.width = width;

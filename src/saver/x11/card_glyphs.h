@@ -66,12 +66,6 @@ private:
     unsigned long lastPut_ = 0;  // request number of the last put from the segment
     GC gc_ = nullptr;  // for 8-bit pixmaps
     std::vector<Mask> kept_;
-    // RenderInStrips' scratch, kept between glyphs.
-    struct ContourRows { FT_Pos low, high; };
-    std::vector<ContourRows> spans_;
-    std::vector<FT_Vector> points_;
-    std::vector<char> tags_;
-    std::vector<short> ends_;
     std::size_t keptBytes_ = 0;
     unsigned long clock_ = 0;
 };
