@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/errors.h"
+#include "platform/label_size.h"
 
 namespace kel::win32 {
 
@@ -31,31 +32,11 @@ RECT GdiLabel::PixelBounds() const {
     return RECT{x - margin, y - margin, x + extentX_ + margin, y + extentY_ + margin};
 }
 
-namespace {
-
-// A size for a report, to the hundredth ("12.75"), without the C library's
-// printf machinery, which the program would otherwise carry for this alone.
-std::string PointsText(float points) {
-    if (std::isnan(points)) return "NaN";
-    if (std::fabs(points) >= 1e9f) return points > 0 ? "1e9 or more" : "-1e9 or less";
-    const long hundredths = std::lround(static_cast<double>(points) * 100.0);
-    const long whole = std::labs(hundredths) / 100, part = std::labs(hundredths) % 100;
-    return std::string(hundredths < 0 ? "-" : "") + std::to_string(whole) + (part < 10 ? ".0" : ".") +
-           std::to_string(part);
-}
-
-}  // namespace
-
 // A size of s points makes a font of round(s x DPI / 72) pixels; the label
 // then reports that pixel height back in points, as the font engine renders
 // it. Below one pixel no font can be made.
 void GdiLabel::SetFontSize(float points) {
-    const double pixels = std::floor(static_cast<double>(points) * dpi_ / 72.0 + 0.5);
-    if (!(pixels >= 1.0) || pixels > 32767.0) {
-        throw KelError(ErrorKind::InvalidValue, "setting the font size",
-                       "size " + PointsText(points) + " points");
-    }
-    const int height = static_cast<int>(pixels);
+    const int height = LabelPixelHeight(points, dpi_);
     if (height == pixelHeight_ && font_) return;
     HFONT font = ::CreateFontW(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,

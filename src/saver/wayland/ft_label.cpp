@@ -16,19 +16,12 @@
 #include <utility>
 
 #include "platform/errors.h"
+#include "platform/label_size.h"
 #include "saver/x11/outline_strips.h"
 
 namespace kel::wayland {
 
 namespace {
-
-std::string PointsText(float points) {
-    if (std::isnan(points)) return "NaN";
-    const long hundredths = std::lround(static_cast<double>(points) * 100.0);
-    const long whole = std::labs(hundredths) / 100, part = std::labs(hundredths) % 100;
-    return std::string(hundredths < 0 ? "-" : "") + std::to_string(whole) + (part < 10 ? ".0" : ".") +
-           std::to_string(part);
-}
 
 // The face file is read through small reads, not mapped whole: FreeType
 // then keeps only the tables it uses, where a mapped CJK face would leave
@@ -225,12 +218,7 @@ void FreeTypeLabel::Update(Change change) {
 
 // s points make a font of round(s x DPI / 72) pixels, as on Windows.
 void FreeTypeLabel::SetFontSize(float points) {
-    const double pixels = std::floor(static_cast<double>(points) * dpi_ / 72.0 + 0.5);
-    if (!(pixels >= 1.0) || pixels > 32767.0) {
-        throw KelError(ErrorKind::InvalidValue, "setting the font size",
-                       "size " + PointsText(points) + " points");
-    }
-    const int height = static_cast<int>(pixels);
+    const int height = LabelPixelHeight(points, dpi_);
     if (height == pixelHeight_) return;
     Update([&] {
         pixelHeight_ = height;

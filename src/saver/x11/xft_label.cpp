@@ -11,20 +11,13 @@
 #include <utility>
 
 #include "platform/errors.h"
+#include "platform/label_size.h"
 #include "saver/x11/advances.h"
 #include "saver/x11/streamed_face.h"
 
 namespace kel::x11 {
 
 namespace {
-
-std::string PointsText(float points) {
-    if (std::isnan(points)) return "NaN";
-    const long hundredths = std::lround(static_cast<double>(points) * 100.0);
-    const long whole = std::labs(hundredths) / 100, part = std::labs(hundredths) % 100;
-    return std::string(hundredths < 0 ? "-" : "") + std::to_string(whole) + (part < 10 ? ".0" : ".") +
-           std::to_string(part);
-}
 
 // The rendered glyphs an open font keeps in the server. Xft's own limit
 // (1 MB a font, 4 MB a display) holds only a few title-card characters,
@@ -175,12 +168,7 @@ void XftLabel::Update(Change change) {
 // The font is opened when first needed: a label that is never measured or
 // shown (Label2) never holds one.
 void XftLabel::SetFontSize(float points) {
-    const double pixels = std::floor(static_cast<double>(points) * dpi_ / 72.0 + 0.5);
-    if (!(pixels >= 1.0) || pixels > 32767.0) {
-        throw KelError(ErrorKind::InvalidValue, "setting the font size",
-                       "size " + PointsText(points) + " points");
-    }
-    const int height = static_cast<int>(pixels);
+    const int height = LabelPixelHeight(points, dpi_);
     if (height == pixelHeight_) return;
     Update([&] {
         pixelHeight_ = height;
