@@ -10,6 +10,12 @@ namespace kel {
 // (InvalidValue) below one pixel, beyond 32,767 pixels, or for no number.
 int LabelPixelHeight(float points, double dpi);
 
+// From this pixel height up, a caption of one character (the title card) is
+// drawn from its outline unhinted by the Linux labels: at these sizes hinting
+// moves nothing one can see, and the hinter's analysis of a screen-high
+// outline costs more than rendering it. Both Linux hosts draw the same pixels.
+inline constexpr int kCardPixels = 64;
+
 // A size in points for a message, to the hundredth ("12.75"), "NaN" for no
 // number; without the C library's printf machinery, which the Windows
 // program would otherwise carry for this alone.

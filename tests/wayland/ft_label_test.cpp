@@ -1,7 +1,10 @@
 // What we test: the FreeType label's ink box holds every pixel it paints,
 // a label that has shown other captions and sizes paints a caption exactly
 // as a new label does (nothing kept from what it showed before), and paints
-// it the same strip by strip, as the host paints, as in one go.
+// it the same strip by strip, as the host paints, as in one go; and that a
+// title card's characters, one after another, are FreeType's own unhinted
+// rendering of the glyph, as the X11 host draws them.
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -56,6 +59,58 @@ TEST(FreeTypeLabelTest, InkBoxHoldsThePaintAndNothingOfEarlierCaptionsRemains) {
         }
         EXPECT_TRUE(strips == pixels) << "strips differ from one paint at " << c.points << " pt";
     }
+}
+
+// The face the label finds, opened on its own.
+FT_Face OpenLabelFace(FT_Library library) {
+    FcPattern* wanted = FcNameParse(reinterpret_cast<const FcChar8*>(kel::wayland::kLabelFacePattern));
+    FcConfigSubstitute(nullptr, wanted, FcMatchPattern);
+    FcDefaultSubstitute(wanted);
+    FcResult result;
+    FcPattern* matched = FcFontMatch(nullptr, wanted, &result);
+    FcPatternDestroy(wanted);
+    FcChar8* file = nullptr;
+    int index = 0;
+    FT_Face face = nullptr;
+    if (matched != nullptr && FcPatternGetString(matched, FC_FILE, 0, &file) == FcResultMatch) {
+        FcPatternGetInteger(matched, FC_INDEX, 0, &index);
+        if (FT_New_Face(library, reinterpret_cast<const char*>(file), index, &face) != 0) face = nullptr;
+    }
+    if (matched != nullptr) FcPatternDestroy(matched);
+    return face;
+}
+
+TEST(FreeTypeLabelTest, TitleCardCharactersAreTheUnhintedGlyphOneAfterAnother) {
+    FT_Library library = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    FT_Face face = OpenLabelFace(library);
+    ASSERT_NE(face, nullptr);
+    constexpr int kPixels = 766;  // 574.5 points at 96 DPI
+    ASSERT_EQ(FT_Set_Char_Size(face, kPixels * 64, kPixels * 64, 72, 72), 0);
+    const int ascent = static_cast<int>((face->size->metrics.ascender + 63) >> 6);
+    FreeTypeLabel card(96, [](const PixelRect&) {});
+    for (const char16_t character : {u'\u51fa', u'\u3057', u'\u9053'}) {  // 出 し 道
+        const std::vector<std::uint32_t> pixels = Show(card, Case{std::u16string(1, character), 574.5f, 130, 0});
+        ASSERT_EQ(FT_Load_Glyph(face, FT_Get_Char_Index(face, character), FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP), 0);
+        ASSERT_EQ(FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL), 0);
+        const FT_Bitmap& bitmap = face->glyph->bitmap;
+        const int left = 130 + face->glyph->bitmap_left, top = ascent - face->glyph->bitmap_top;
+        int differ = 0, inked = 0;
+        for (int y = 0; y < 768; ++y) {
+            for (int x = 0; x < 1024; ++x) {
+                const int bx = x - left, by = y - top;
+                const bool inside = bx >= 0 && by >= 0 && bx < static_cast<int>(bitmap.width) &&
+                                    by < static_cast<int>(bitmap.rows);
+                const unsigned expected = inside ? bitmap.buffer[by * bitmap.pitch + bx] : 0;
+                inked += expected != 0;
+                differ += (pixels[y * 1024 + x] >> 24) != expected;
+            }
+        }
+        EXPECT_GT(inked, 1000) << "U+" << std::hex << static_cast<int>(character);
+        EXPECT_EQ(differ, 0) << "pixels unlike the unhinted glyph for U+" << std::hex << static_cast<int>(character);
+    }
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
 }
 
 }  // namespace

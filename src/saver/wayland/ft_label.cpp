@@ -1,9 +1,6 @@
 #include "saver/wayland/ft_label.h"
 
-#include <fcntl.h>
 #include <fontconfig/fontconfig.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include FT_SIZES_H
 #include FT_ADVANCES_H
 #include FT_OUTLINE_H
@@ -18,87 +15,18 @@
 #include "platform/errors.h"
 #include "platform/label_size.h"
 #include "saver/x11/outline_strips.h"
+#include "saver/x11/streamed_face.h"
 
 namespace kel::wayland {
 
 namespace {
 
-// The face file is read through small reads, not mapped whole: FreeType
-// then keeps only the tables it uses, where a mapped CJK face would leave
-// megabytes resident. Its reads come in runs on the same places (a glyph's
-// metrics, then its outline), so the last few blocks read are kept.
-struct FaceFile {
-    static constexpr unsigned long kBlock = 4096;
-    static constexpr int kBlocks = 8;
-    int fd = -1;
-    unsigned long start[kBlocks] = {};
-    unsigned long length[kBlocks] = {};  // 0: empty
-    unsigned long used[kBlocks] = {};
-    unsigned long clock = 0;
-    unsigned char data[kBlocks][kBlock] = {};
-
-    const unsigned char* Block(unsigned long at, unsigned long* got) {
-        int oldest = 0;
-        for (int i = 0; i < kBlocks; ++i) {
-            if (length[i] != 0 && start[i] == at) {
-                used[i] = ++clock;
-                *got = length[i];
-                return data[i];
-            }
-            if (used[i] < used[oldest]) oldest = i;
-        }
-        const ssize_t read = pread(fd, data[oldest], kBlock, static_cast<off_t>(at));
-        if (read <= 0) return nullptr;
-        start[oldest] = at;
-        length[oldest] = static_cast<unsigned long>(read);
-        used[oldest] = ++clock;
-        *got = length[oldest];
-        return data[oldest];
-    }
-};
-
-unsigned long ReadFaceFile(FT_Stream stream, unsigned long offset, unsigned char* buffer,
-                           unsigned long count) {
-    auto* file = static_cast<FaceFile*>(stream->descriptor.pointer);
-    if (count == 0) return 0;  // a seek
-    if (count > FaceFile::kBlock) {
-        const ssize_t read = pread(file->fd, buffer, count, static_cast<off_t>(offset));
-        return read < 0 ? 0 : static_cast<unsigned long>(read);
-    }
-    unsigned long done = 0;
-    while (done < count) {
-        const unsigned long at = offset + done, blockStart = at - at % FaceFile::kBlock;
-        unsigned long got = 0;
-        const unsigned char* block = file->Block(blockStart, &got);
-        if (block == nullptr || at - blockStart >= got) break;
-        const unsigned long part = std::min(count - done, got - (at - blockStart));
-        std::memcpy(buffer + done, block + (at - blockStart), part);
-        done += part;
-    }
-    return done;
-}
-
-// Falls back to FreeType's own opening (a mapping) where the file cannot be
-// read so.
+// The face file read through small reads, as the X11 labels read it (only
+// the tables in use stay in memory); FreeType's own opening, a mapping,
+// where the file cannot be read so.
 FT_Face OpenFace(FT_Library library, const char* path, int index) {
+    if (FT_Face face = x11::OpenFaceStreamed(path, index)) return face;
     FT_Face face = nullptr;
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    struct stat info {};
-    if (fd >= 0 && fstat(fd, &info) == 0) {
-        auto* file = new FaceFile{};
-        file->fd = fd;
-        auto* stream = new FT_StreamRec{};
-        stream->descriptor.pointer = file;
-        stream->size = static_cast<unsigned long>(info.st_size);
-        stream->read = ReadFaceFile;
-        FT_Open_Args args{};
-        args.flags = FT_OPEN_STREAM;
-        args.stream = stream;
-        if (FT_Open_Face(library, &args, index, &face) == 0) return face;  // kept for the program's life
-        delete stream;
-        delete file;
-    }
-    if (fd >= 0) close(fd);
     if (FT_New_Face(library, path, index, &face) != 0) return nullptr;
     return face;
 }
@@ -333,12 +261,15 @@ void FreeTypeLabel::DropGlyphs() const {
     glyphs_.clear();
 }
 
-// Each glyph is loaded hinted, as drawn; the rasteriser puts ink only in
-// the pixels that its outline's control box touches.
+// Each glyph is loaded as drawn: hinted as the match says, the title card's
+// lone character unhinted as on X11; the rasteriser puts ink only in the
+// pixels that its outline's control box touches.
 const std::vector<FreeTypeLabel::Glyph>& FreeTypeLabel::Glyphs() const {
     if (glyphsKnown_) return glyphs_;
     DropGlyphs();
     Use();
+    const bool card = caption_.size() == 1 && pixelHeight_ >= kCardPixels;
+    const FT_Int32 flags = card ? (loadFlags_ | FT_LOAD_NO_HINTING) & ~FT_LOAD_FORCE_AUTOHINT : loadFlags_;
     long penX = 0;
     ForEachCharacter(caption_, [&](char32_t character) {
         const FT_UInt index = FT_Get_Char_Index(face_, character);
@@ -348,7 +279,7 @@ const std::vector<FreeTypeLabel::Glyph>& FreeTypeLabel::Glyphs() const {
         if (FT_Get_Advance(face_, index, FT_LOAD_NO_SCALE, &units) == 0) {
             penX += (FT_MulFix(units, face_->size->metrics.x_scale) + 32) >> 6;
         }
-        if (FT_Load_Glyph(face_, index, loadFlags_) == 0 && face_->glyph->format == FT_GLYPH_FORMAT_OUTLINE &&
+        if (FT_Load_Glyph(face_, index, flags) == 0 && face_->glyph->format == FT_GLYPH_FORMAT_OUTLINE &&
             face_->glyph->outline.n_points > 0) {
             FT_BBox box;
             FT_Outline_Get_CBox(&face_->glyph->outline, &box);

@@ -87,7 +87,8 @@ private:
         int pixels = 0;
         int ascent = 0, descent = 0;
     };
-    // A glyph of the caption as drawn: its outline, hinted, and where that
+    // A glyph of the caption as drawn: its outline (hinted as the match says,
+    // a title card's character unhinted), and where that
     // puts ink from the pen on the baseline (y down).
     struct Glyph {
         FT_Glyph outline = nullptr;  // none: no ink

@@ -325,16 +325,12 @@ PixelRect XftLabel::PixelBounds() const {
 }
 
 // Smaller glyphs are cheap to render and Xft keeps them in the server.
-constexpr int kCardPixels = 64;
-
 bool XftLabel::PaintCard(XftDraw* draw, const XftColor& colour, XftFont* font, int x, int baseline) const {
     if (caption_.size() != 1 || pixelHeight_ < kCardPixels) return false;
     // Every size is the match at another pixel size: its flags are the match's.
     const FT_Int32 flags = measureFlags_;
     const FT_UInt index = XftCharIndex(display_, font, caption_[0]);
     if (flags == 0 || index == 0) return false;
-    // Unhinted: at these sizes hinting moves nothing one can see, and the
-    // hinter's analysis of a screen-high outline costs more than rendering it.
     if (cards_ == nullptr) cards_ = std::make_unique<CardGlyphs>(display_);
     const Picture source = XftDrawSrcPicture(draw, &colour);
     const Picture target = XftDrawPicture(draw);
