@@ -135,6 +135,7 @@ private:
     bool timerOn_ = false;
     Clock::time_point timerDue_;
     Clock::time_point lastRead_;  // when PumpEvents last read the connection
+    bool unflushed_ = false;      // a paint's requests wait in Xlib's buffer
     int pointerX_ = 0, pointerY_ = 0;
     unsigned pressedButtons_ = 0;  // pressed over the saver, not yet released
     bool unloading_ = false;

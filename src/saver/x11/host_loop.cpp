@@ -52,7 +52,16 @@ void SaverHost::PumpEvents() {
     } while (XQLength(display_) > 0);
 }
 
+// A paint's drawing is sent once, here, before the wait: Xlib reads the
+// connection after every flush, and a flush per paint and another per wait
+// were reads that found nothing. What that read brought sits in Xlib's
+// queue, where no poll sees it: a wait for events ends at once for it.
 bool SaverHost::WaitUntil(Clock::time_point deadline, bool withEvents) {
+    if (unflushed_) {
+        unflushed_ = false;
+        XFlush(display_);
+    }
+    if (withEvents && XQLength(display_) > 0) return true;
     pollfd fds[2] = {{posix::EndSignalPipe(), POLLIN, 0}, {ConnectionNumber(display_), POLLIN, 0}};
     for (;;) {
         const auto left = deadline - Clock::now();
@@ -68,7 +77,6 @@ bool SaverHost::WaitUntil(Clock::time_point deadline, bool withEvents) {
 // No events are delivered during a sleep (input waits for the next pump);
 // only a signal ends it, since the saver must close within moments then.
 void SaverHost::Sleep(std::uint32_t milliseconds) {
-    XFlush(display_);
     const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
     while (WaitUntil(deadline, false)) {
         if (posix::EndSignalArrived()) CloseFromSystem();
@@ -80,10 +88,6 @@ void SaverHost::Sleep(std::uint32_t milliseconds) {
 // again to the same deadline.
 void SaverHost::WaitForEvents(std::uint32_t milliseconds) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-    XFlush(display_);
-    // Events Xlib has read already are in its queue, where poll cannot see
-    // them; those still in the connection wake the poll.
-    if (XQLength(display_) > 0) PumpEvents();
     while (WaitUntil(deadline, true)) PumpEvents();
 }
 

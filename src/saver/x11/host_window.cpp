@@ -244,7 +244,7 @@ void SaverHost::Paint() {
     label1_.Paint(draw_, screen_.x, screen_.y);
     XCopyArea(display_, back_, window_, gc_, area.x, area.y, static_cast<unsigned>(area.width),
               static_cast<unsigned>(area.height), area.x, area.y);
-    XFlush(display_);
+    unflushed_ = true;  // sent before the next wait
 }
 
 void SaverHost::Show() {
