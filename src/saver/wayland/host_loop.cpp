@@ -1,0 +1,165 @@
+// The loop: Timer1 as the deadline of one poll over the compositor's
+// connection and the signal pipe; the waits Form1 asks for; the end of the run.
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+
+#include "platform/errors.h"
+#include "platform/linux/end_signals.h"
+#include "saver/wayland/host.h"
+
+namespace kel::wayland {
+
+namespace {
+
+// How long a one-shot run that ends by itself lets its greeting go on.
+constexpr std::uint32_t kGreetingFinishMs = 30000;
+
+}  // namespace
+
+// SetTimer's meaning: the first expiry one interval from now.
+void SaverHost::EnableTimer(bool enabled) {
+    if (enabled && !timerOn_) timerDue_ = Clock::now() + std::chrono::milliseconds(Form1::kTimerIntervalMs);
+    timerOn_ = enabled;
+}
+
+void SaverHost::QueryUnloadOnce() {
+    if (queryUnloadRan_) return;
+    queryUnloadRan_ = true;
+    form_.QueryUnload();
+}
+
+// The surfaces go; the outputs show what they showed before.
+void SaverHost::Hide() {
+    if (hidden_ || lost_) return;
+    hidden_ = true;
+    for (auto& output : c_.outputs) output->Release();
+    wl_display_flush(c_.display);
+}
+
+// The window's QueryUnload runs; the caller ends the process right after.
+void SaverHost::Unload() {
+    if (unloading_) return;
+    unloading_ = true;
+    timerOn_ = false;
+    QueryUnloadOnce();
+    LetGreetingFinish();
+}
+
+// A one-shot run that ends by itself lets its greeting finish, for a bounded
+// time, with the surfaces gone; input or the system's close stops the voice
+// at once, and a signal ends the wait.
+void SaverHost::LetGreetingFinish() {
+    const bool byItself = !(closedBySystem_ || inInput_);
+    speaker_.session().EndOfRun(
+        byItself && form_.OneShot == 1, kGreetingFinishMs, [this] { Hide(); },
+        [this] {
+            if (!posix::EndSignalArrived()) return;
+            speaker_.Stop();
+            seam_.process.EndProgram();
+        });
+}
+
+void SaverHost::CloseFromSystem() {
+    closedBySystem_ = true;
+    Unload();
+    seam_.process.EndProgram();
+}
+
+// The compositor is gone (the session ended): the close step, then the end.
+void SaverHost::ConnectionLost() {
+    lost_ = true;
+    closedBySystem_ = true;
+    QueryUnloadOnce();
+    speaker_.Stop();
+    seam_.process.EndProgram();
+}
+
+// Reads what the compositor has sent, without waiting, and delivers it. A
+// handler that fails ends the program with the report, as an error in a
+// window procedure does on Windows.
+void SaverHost::ReadEvents() {
+    wl_display* display = c_.display;
+    while (wl_display_prepare_read(display) != 0) {
+        if (wl_display_dispatch_pending(display) < 0) ConnectionLost();
+    }
+    wl_display_flush(display);
+    // Reads what is there without waiting (nothing there is no error).
+    if (wl_display_read_events(display) < 0) ConnectionLost();
+    inInput_ = true;  // whatever ends the saver from here is no natural end
+    try {
+        if (wl_display_dispatch_pending(display) < 0) ConnectionLost();
+    } catch (const KelError& error) {
+        x11::ReportError(error);
+        _exit(1);
+    } catch (const std::exception& error) {
+        x11::ReportUnexpected(error.what());
+        _exit(1);
+    }
+    inInput_ = false;
+}
+
+void SaverHost::PumpEvents() {
+    if (posix::EndSignalArrived()) CloseFromSystem();
+    ReadEvents();
+    Paint();
+}
+
+bool SaverHost::WaitUntil(Clock::time_point deadline, bool withEvents) {
+    pollfd fds[2] = {{posix::EndSignalPipe(), POLLIN, 0}, {wl_display_get_fd(c_.display), POLLIN, 0}};
+    for (;;) {
+        if (withEvents) {
+            // Events already read are queued where poll cannot see them.
+            if (wl_display_prepare_read(c_.display) != 0) return true;
+            wl_display_cancel_read(c_.display);
+        }
+        wl_display_flush(c_.display);
+        const auto left = deadline - Clock::now();
+        if (left <= Clock::duration::zero()) return false;
+        // Whole milliseconds, rounded up: never wakes early to spin.
+        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+        const int ready = poll(fds, withEvents ? 2 : 1, static_cast<int>(std::min<long long>(ms, 1 << 30)));
+        if (ready > 0) return true;
+        if (ready < 0 && errno != EINTR) return false;
+    }
+}
+
+// No events are delivered during a sleep (input waits for the next pump);
+// only a signal ends it, since the saver must close within moments then.
+void SaverHost::Sleep(std::uint32_t milliseconds) {
+    wl_display_flush(c_.display);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    while (WaitUntil(deadline, false)) {
+        if (posix::EndSignalArrived()) CloseFromSystem();
+    }
+}
+
+// Lasts `milliseconds` from the call by the monotonic clock: one poll to
+// the deadline, whatever arrives meanwhile delivered at once, then the poll
+// again to the same deadline.
+void SaverHost::WaitForEvents(std::uint32_t milliseconds) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    PumpEvents();
+    while (WaitUntil(deadline, true)) PumpEvents();
+}
+
+void SaverHost::Run() {
+    for (;;) {
+        PumpEvents();
+        if (timerOn_ && Clock::now() >= timerDue_) {
+            form_.Timer1_Timer();
+            // Expiries that fell due during the tick are dropped; the next
+            // one keeps the timer's own rhythm, within one interval.
+            const auto interval = std::chrono::milliseconds(Form1::kTimerIntervalMs);
+            const auto now = Clock::now();
+            while (timerDue_ <= now) timerDue_ += interval;
+            continue;
+        }
+        WaitUntil(timerOn_ ? timerDue_ : Clock::now() + std::chrono::hours(24), true);
+    }
+}
+
+}  // namespace kel::wayland
