@@ -15,6 +15,7 @@
 #include "saver/wayland/ft_label.h"
 #include "saver/x11/linux_seam.h"
 #include "saver/x11/options.h"
+#include "saver/x11/tick_timer.h"
 #include "sound/linux/pulse_sound_player.h"
 #include "speech/linux/speechd_voice.h"
 #include "viewporter-client.h"
@@ -140,7 +141,7 @@ public:
     void SetLeftTop(float, float) override {}
     void SetSize(float, float) override {}
     void Show() override;
-    void EnableTimer(bool enabled) override;
+    void EnableTimer(bool enabled) override { timer_.Enable(enabled); }
     void MakeTopmost() override {}
     void Unload() override;
     float ScreenWidthTwips() const override { return screen_.width * TwipsPerPixel(); }
@@ -212,8 +213,7 @@ private:
     std::uint32_t background_ = 0;  // 0x00RRGGBB
     bool shown_ = false;
     bool hidden_ = false;
-    bool timerOn_ = false;
-    Clock::time_point timerDue_;
+    x11::TickTimer timer_;
     bool unloading_ = false;
     bool queryUnloadRan_ = false;
     bool closedBySystem_ = false;

@@ -20,12 +20,6 @@ constexpr std::uint32_t kGreetingFinishMs = 30000;
 
 }  // namespace
 
-// SetTimer's meaning: the first expiry one interval from now.
-void SaverHost::EnableTimer(bool enabled) {
-    if (enabled && !timerOn_) timerDue_ = Clock::now() + std::chrono::milliseconds(Form1::kTimerIntervalMs);
-    timerOn_ = enabled;
-}
-
 void SaverHost::QueryUnloadOnce() {
     if (queryUnloadRan_) return;
     queryUnloadRan_ = true;
@@ -44,7 +38,7 @@ void SaverHost::Hide() {
 void SaverHost::Unload() {
     if (unloading_) return;
     unloading_ = true;
-    timerOn_ = false;
+    timer_.Enable(false);
     QueryUnloadOnce();
     LetGreetingFinish();
 }
@@ -149,16 +143,12 @@ void SaverHost::WaitForEvents(std::uint32_t milliseconds) {
 void SaverHost::Run() {
     for (;;) {
         PumpEvents();
-        if (timerOn_ && Clock::now() >= timerDue_) {
+        if (timer_.Due()) {
             form_.Timer1_Timer();
-            // Expiries that fell due during the tick are dropped; the next
-            // one keeps the timer's own rhythm, within one interval.
-            const auto interval = std::chrono::milliseconds(Form1::kTimerIntervalMs);
-            const auto now = Clock::now();
-            while (timerDue_ <= now) timerDue_ += interval;
+            timer_.Ticked();
             continue;
         }
-        WaitUntil(timerOn_ ? timerDue_ : Clock::now() + std::chrono::hours(24), true);
+        WaitUntil(timer_.WaitDeadline(), true);
     }
 }
 

@@ -12,6 +12,7 @@
 #include "saver/form1.h"
 #include "saver/x11/linux_seam.h"
 #include "saver/x11/options.h"
+#include "saver/x11/tick_timer.h"
 #include "saver/x11/xft_label.h"
 #include "sound/linux/pulse_sound_player.h"
 #include "speech/linux/speechd_voice.h"
@@ -67,7 +68,7 @@ public:
     void SetLeftTop(float, float) override {}
     void SetSize(float, float) override {}
     void Show() override;
-    void EnableTimer(bool enabled) override;
+    void EnableTimer(bool enabled) override { timer_.Enable(enabled); }
     void MakeTopmost() override;
     void Unload() override;
     float ScreenWidthTwips() const override { return screen_.width * TwipsPerPixel(); }
@@ -132,8 +133,7 @@ private:
     Form1 form_;
 
     unsigned long background_ = 0;
-    bool timerOn_ = false;
-    Clock::time_point timerDue_;
+    TickTimer timer_;
     Clock::time_point lastRead_;  // when PumpEvents last read the connection
     bool unflushed_ = false;      // a paint's requests wait in Xlib's buffer
     int pointerX_ = 0, pointerY_ = 0;

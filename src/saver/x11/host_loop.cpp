@@ -94,16 +94,12 @@ void SaverHost::WaitForEvents(std::uint32_t milliseconds) {
 void SaverHost::Run() {
     for (;;) {
         PumpEvents();
-        if (timerOn_ && Clock::now() >= timerDue_) {
+        if (timer_.Due()) {
             form_.Timer1_Timer();
-            // Expiries that fell due during the tick are dropped; the next
-            // one keeps the timer's own rhythm, within one interval.
-            const auto interval = std::chrono::milliseconds(Form1::kTimerIntervalMs);
-            const auto now = Clock::now();
-            while (timerDue_ <= now) timerDue_ += interval;
+            timer_.Ticked();
             continue;
         }
-        WaitUntil(timerOn_ ? timerDue_ : Clock::now() + std::chrono::hours(24), true);
+        WaitUntil(timer_.WaitDeadline(), true);
     }
 }
 

@@ -39,12 +39,6 @@ SaverHost::~SaverHost() {
     if (gc_ != nullptr) XFreeGC(display_, gc_);
 }
 
-// SetTimer's meaning: the first expiry one interval from now.
-void SaverHost::EnableTimer(bool enabled) {
-    if (enabled && !timerOn_) timerDue_ = Clock::now() + std::chrono::milliseconds(Form1::kTimerIntervalMs);
-    timerOn_ = enabled;
-}
-
 void SaverHost::QueryUnloadOnce() {
     if (queryUnloadRan_) return;
     queryUnloadRan_ = true;
@@ -58,7 +52,7 @@ void SaverHost::QueryUnloadOnce() {
 void SaverHost::Unload() {
     if (unloading_) return;
     unloading_ = true;
-    timerOn_ = false;
+    timer_.Enable(false);
     QueryUnloadOnce();
     if (mode_ == Mode::Foreign && !(closedBySystem_ || inInput_) && form_.OneShot == 1) {
         HoldUntilClosed();
