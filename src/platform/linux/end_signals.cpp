@@ -1,9 +1,11 @@
 #include "platform/linux/end_signals.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/errors.h"
@@ -41,6 +43,18 @@ void CatchEndSignals() {
 }
 
 int EndSignalPipe() { return signalPipe[0]; }
+
+bool WaitForSignalOr(int connection, std::chrono::steady_clock::time_point deadline) {
+    pollfd fds[2] = {{signalPipe[0], POLLIN, 0}, {connection, POLLIN, 0}};
+    for (;;) {
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero()) return false;
+        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+        const int ready = poll(fds, connection < 0 ? 1 : 2, static_cast<int>(std::min<long long>(ms, 1 << 30)));
+        if (ready > 0) return true;
+        if (ready < 0 && errno != EINTR) return false;
+    }
+}
 
 bool EndSignalArrived() {
     if (!signalled) return false;

@@ -4,6 +4,8 @@
 // closing its window would, and the process ends by that signal.
 #pragma once
 
+#include <chrono>
+
 namespace kel::posix {
 
 // Installs the handlers; a KelError where no pipe can be had.
@@ -12,5 +14,9 @@ void CatchEndSignals();
 int EndSignalPipe();
 // True (once) when a signal came since the last call.
 bool EndSignalArrived();
+// Waits until `deadline` for the pipe and, where `connection` is not -1, for
+// that descriptor too; true when one of them has something to read. Sleeps
+// whole milliseconds rounded up: never wakes early to spin.
+bool WaitForSignalOr(int connection, std::chrono::steady_clock::time_point deadline);
 
 }  // namespace kel::posix

@@ -1,10 +1,7 @@
 // The loop: Timer1 as the deadline of one poll over the compositor's
 // connection and the signal pipe; the waits Form1 asks for; the end of the run.
-#include <poll.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <chrono>
 
 #include "platform/errors.h"
@@ -103,22 +100,13 @@ void SaverHost::PumpEvents() {
 }
 
 bool SaverHost::WaitUntil(Clock::time_point deadline, bool withEvents) {
-    pollfd fds[2] = {{posix::EndSignalPipe(), POLLIN, 0}, {wl_display_get_fd(c_.display), POLLIN, 0}};
-    for (;;) {
-        if (withEvents) {
-            // Events already read are queued where poll cannot see them.
-            if (wl_display_prepare_read(c_.display) != 0) return true;
-            wl_display_cancel_read(c_.display);
-        }
-        wl_display_flush(c_.display);
-        const auto left = deadline - Clock::now();
-        if (left <= Clock::duration::zero()) return false;
-        // Whole milliseconds, rounded up: never wakes early to spin.
-        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
-        const int ready = poll(fds, withEvents ? 2 : 1, static_cast<int>(std::min<long long>(ms, 1 << 30)));
-        if (ready > 0) return true;
-        if (ready < 0 && errno != EINTR) return false;
+    if (withEvents) {
+        // Events already read are queued where poll cannot see them.
+        if (wl_display_prepare_read(c_.display) != 0) return true;
+        wl_display_cancel_read(c_.display);
     }
+    wl_display_flush(c_.display);
+    return posix::WaitForSignalOr(withEvents ? wl_display_get_fd(c_.display) : -1, deadline);
 }
 
 // No events are delivered during a sleep (input waits for the next pump);

@@ -1,11 +1,8 @@
 // The loop: Timer1 as the deadline of one poll over the X connection and the
 // signal pipe; the waits Form1 asks for; the start of the run.
 #include <X11/Xlib.h>
-#include <poll.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -62,16 +59,7 @@ bool SaverHost::WaitUntil(Clock::time_point deadline, bool withEvents) {
         XFlush(display_);
     }
     if (withEvents && XQLength(display_) > 0) return true;
-    pollfd fds[2] = {{posix::EndSignalPipe(), POLLIN, 0}, {ConnectionNumber(display_), POLLIN, 0}};
-    for (;;) {
-        const auto left = deadline - Clock::now();
-        if (left <= Clock::duration::zero()) return false;
-        // Whole milliseconds, rounded up: never wakes early to spin.
-        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
-        const int ready = poll(fds, withEvents ? 2 : 1, static_cast<int>(std::min<long long>(ms, 1 << 30)));
-        if (ready > 0) return true;
-        if (ready < 0 && errno != EINTR) return false;
-    }
+    return posix::WaitForSignalOr(withEvents ? ConnectionNumber(display_) : -1, deadline);
 }
 
 // No events are delivered during a sleep (input waits for the next pump);
