@@ -18,6 +18,8 @@ int LabelPixelHeight(float points, double dpi) {
 
 std::string PointsText(float points) {
     if (std::isnan(points)) return "NaN";
+    // Hundredths of these no longer fit a long (32 bits on Windows).
+    if (std::fabs(points) >= 1e7f) return points > 0 ? "1e7 or more" : "-1e7 or less";
     const long hundredths = std::lround(static_cast<double>(points) * 100.0);
     const long whole = std::labs(hundredths) / 100, part = std::labs(hundredths) % 100;
     return std::string(hundredths < 0 ? "-" : "") + std::to_string(whole) + (part < 10 ? ".0" : ".") +
