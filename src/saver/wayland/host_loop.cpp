@@ -10,13 +10,6 @@
 
 namespace kel::wayland {
 
-namespace {
-
-// How long a one-shot run that ends by itself lets its greeting go on.
-constexpr std::uint32_t kGreetingFinishMs = 30000;
-
-}  // namespace
-
 void SaverHost::QueryUnloadOnce() {
     if (queryUnloadRan_) return;
     queryUnloadRan_ = true;
@@ -40,18 +33,11 @@ void SaverHost::Unload() {
     LetGreetingFinish();
 }
 
-// A one-shot run that ends by itself lets its greeting finish, for a bounded
-// time, with the surfaces gone; input or the system's close stops the voice
-// at once, and a signal ends the wait.
+// A one-shot run that ends by itself lets its greeting finish with the
+// surfaces gone.
 void SaverHost::LetGreetingFinish() {
     const bool byItself = !(closedBySystem_ || inInput_);
-    speaker_.session().EndOfRun(
-        byItself && form_.OneShot == 1, kGreetingFinishMs, [this] { Hide(); },
-        [this] {
-            if (!posix::EndSignalArrived()) return;
-            speaker_.Stop();
-            seam_.process.EndProgram();
-        });
+    x11::FinishGreeting(speaker_, seam_, byItself && form_.OneShot == 1, [this] { Hide(); });
 }
 
 void SaverHost::CloseFromSystem() {
@@ -129,15 +115,8 @@ void SaverHost::WaitForEvents(std::uint32_t milliseconds) {
 }
 
 void SaverHost::Run() {
-    for (;;) {
-        PumpEvents();
-        if (timer_.Due()) {
-            form_.Timer1_Timer();
-            timer_.Ticked();
-            continue;
-        }
-        WaitUntil(timer_.WaitDeadline(), true);
-    }
+    timer_.Loop(form_, [this] { PumpEvents(); },
+                [this](Clock::time_point deadline) { WaitUntil(deadline, true); });
 }
 
 }  // namespace kel::wayland

@@ -80,15 +80,8 @@ void SaverHost::WaitForEvents(std::uint32_t milliseconds) {
 }
 
 void SaverHost::Run() {
-    for (;;) {
-        PumpEvents();
-        if (timer_.Due()) {
-            form_.Timer1_Timer();
-            timer_.Ticked();
-            continue;
-        }
-        WaitUntil(timer_.WaitDeadline(), true);
-    }
+    timer_.Loop(form_, [this] { PumpEvents(); },
+                [this](Clock::time_point deadline) { WaitUntil(deadline, true); });
 }
 
 namespace {

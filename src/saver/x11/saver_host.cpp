@@ -2,17 +2,9 @@
 
 #include <X11/Xlib.h>
 
-#include "platform/linux/end_signals.h"
 #include "saver/x11/host.h"
 
 namespace kel::x11 {
-
-namespace {
-
-// How long a one-shot run that ends by itself lets its greeting go on.
-constexpr std::uint32_t kGreetingFinishMs = 30000;
-
-}  // namespace
 
 SaverHost::SaverHost(Display* display, const Options& options)
     : display_(display),
@@ -71,25 +63,15 @@ void SaverHost::HoldUntilClosed() {
     }
 }
 
-// Speech runs on its own, and a one-shot run that ends by itself would end
-// a moment after the saying was handed over, cutting the greeting off. So
-// then, with Frase_No written, the window goes and the voice may finish, for
-// a bounded time; a signal still ends it at once. The user's input or the
-// system's close stops the voice at once.
+// A one-shot run that ends by itself lets its greeting finish with the
+// window unmapped (someone else's window stays as it is).
 void SaverHost::LetGreetingFinish() {
     const bool byItself = !(closedBySystem_ || inInput_);
-    speaker_.session().EndOfRun(
-        byItself && form_.OneShot == 1, kGreetingFinishMs,
-        [this] {
-            if (mode_ == Mode::Foreign) return;
-            XUnmapWindow(display_, window_);
-            XFlush(display_);
-        },
-        [this] {
-            if (!posix::EndSignalArrived()) return;
-            speaker_.Stop();
-            seam_.process.EndProgram();
-        });
+    FinishGreeting(speaker_, seam_, byItself && form_.OneShot == 1, [this] {
+        if (mode_ == Mode::Foreign) return;
+        XUnmapWindow(display_, window_);
+        XFlush(display_);
+    });
 }
 
 void SaverHost::CloseFromSystem() {

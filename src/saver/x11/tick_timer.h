@@ -27,6 +27,21 @@ public:
     // Until when the loop may wait: the next expiry, or a day while off.
     Clock::time_point WaitDeadline() const { return on_ ? due_ : Clock::now() + std::chrono::hours(24); }
 
+    // A host's loop: its events pumped, the tick run whenever it is due,
+    // else one wait (`wait(deadline)`) until the next expiry.
+    template <typename Pump, typename Wait>
+    [[noreturn]] void Loop(Form1& form, Pump pump, Wait wait) {
+        for (;;) {
+            pump();
+            if (Due()) {
+                form.Timer1_Timer();
+                Ticked();
+                continue;
+            }
+            wait(WaitDeadline());
+        }
+    }
+
 private:
     static constexpr std::chrono::milliseconds Interval() {
         return std::chrono::milliseconds(Form1::kTimerIntervalMs);
