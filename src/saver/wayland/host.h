@@ -177,7 +177,7 @@ private:
     void Paint();
     Buffer* FreeBuffer(std::vector<std::unique_ptr<Buffer>>& buffers, int width, int height,
                        std::uint32_t format, std::size_t room = 0);
-    void ReadEvents();
+    void DeliverEvents(bool read);
     [[noreturn]] void CloseFromSystem();
     [[noreturn]] void ConnectionLost();
     void QueryUnloadOnce();
@@ -214,6 +214,7 @@ private:
     bool shown_ = false;
     bool hidden_ = false;
     x11::TickTimer timer_;
+    Clock::time_point lastRead_;  // when PumpEvents last read the connection
     bool unloading_ = false;
     bool queryUnloadRan_ = false;
     bool closedBySystem_ = false;

@@ -55,19 +55,23 @@ void SaverHost::ConnectionLost() {
     seam_.process.EndProgram();
 }
 
-// Reads what the compositor has sent, without waiting, and delivers it. A
-// handler that fails ends the program with the report, as an error in a
-// window procedure does on Windows.
-void SaverHost::ReadEvents() {
+// Delivers what the compositor has sent, after reading the connection
+// without waiting when `read`. Every event is delivered here, those that an
+// earlier read queued too (a paint waiting for a buffer reads input along
+// with the buffer's release). A handler that fails ends the program with the
+// report, as an error in a window procedure does on Windows.
+void SaverHost::DeliverEvents(bool read) {
     wl_display* display = c_.display;
-    while (wl_display_prepare_read(display) != 0) {
-        if (wl_display_dispatch_pending(display) < 0) ConnectionLost();
-    }
-    wl_display_flush(display);
-    // Reads what is there without waiting (nothing there is no error).
-    if (wl_display_read_events(display) < 0) ConnectionLost();
     inInput_ = true;  // whatever ends the saver from here is no natural end
     try {
+        if (read) {
+            while (wl_display_prepare_read(display) != 0) {
+                if (wl_display_dispatch_pending(display) < 0) ConnectionLost();
+            }
+            wl_display_flush(display);
+            // Reads what is there without waiting (nothing there is no error).
+            if (wl_display_read_events(display) < 0) ConnectionLost();
+        }
         if (wl_display_dispatch_pending(display) < 0) ConnectionLost();
     } catch (const KelError& error) {
         x11::ReportError(error);
@@ -79,9 +83,16 @@ void SaverHost::ReadEvents() {
     inInput_ = false;
 }
 
+// The connection is read at most once a millisecond: the fit loop pumps at
+// each of its steps, microseconds apart, and each read is a system call
+// that finds nothing. What comes between is read by the next pump or wakes
+// the next wait.
 void SaverHost::PumpEvents() {
     if (posix::EndSignalArrived()) CloseFromSystem();
-    ReadEvents();
+    const auto now = Clock::now();
+    const bool read = now - lastRead_ >= std::chrono::milliseconds(1);
+    if (read) lastRead_ = now;
+    DeliverEvents(read);
     Paint();
 }
 
