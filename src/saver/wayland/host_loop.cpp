@@ -86,7 +86,8 @@ void SaverHost::DeliverEvents(bool read) {
 // The connection is read at most once a millisecond: the fit loop pumps at
 // each of its steps, microseconds apart, and each read is a system call
 // that finds nothing. What comes between is read by the next pump or wakes
-// the next wait.
+// the next wait, after which the pump reads at once (else the wait would
+// find the connection readable again and again until the millisecond is out).
 void SaverHost::PumpEvents() {
     if (posix::EndSignalArrived()) CloseFromSystem();
     const auto now = Clock::now();
@@ -103,7 +104,9 @@ bool SaverHost::WaitUntil(Clock::time_point deadline, bool withEvents) {
         wl_display_cancel_read(c_.display);
     }
     wl_display_flush(c_.display);
-    return posix::WaitForSignalOr(withEvents ? wl_display_get_fd(c_.display) : -1, deadline);
+    if (!posix::WaitForSignalOr(withEvents ? wl_display_get_fd(c_.display) : -1, deadline)) return false;
+    lastRead_ = Clock::time_point{};  // woken: the next pump reads, however soon
+    return true;
 }
 
 // No events are delivered during a sleep (input waits for the next pump);

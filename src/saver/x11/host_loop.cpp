@@ -23,7 +23,8 @@ namespace kel::x11 {
 // The connection is read at most once a millisecond: the fit loop pumps at
 // each of its steps, microseconds apart, and each read is a system call
 // that finds nothing. What comes between is read by the next pump or wakes
-// the next wait.
+// the next wait, after which the pump reads at once (else the wait would
+// find the connection readable again and again until the millisecond is out).
 void SaverHost::PumpEvents() {
     if (posix::EndSignalArrived()) CloseFromSystem();
     const auto now = Clock::now();
@@ -59,7 +60,9 @@ bool SaverHost::WaitUntil(Clock::time_point deadline, bool withEvents) {
         XFlush(display_);
     }
     if (withEvents && XQLength(display_) > 0) return true;
-    return posix::WaitForSignalOr(withEvents ? ConnectionNumber(display_) : -1, deadline);
+    if (!posix::WaitForSignalOr(withEvents ? ConnectionNumber(display_) : -1, deadline)) return false;
+    lastRead_ = Clock::time_point{};  // woken: the next pump reads, however soon
+    return true;
 }
 
 // No events are delivered during a sleep (input waits for the next pump);
