@@ -147,12 +147,19 @@ void FreeTypeLabel::Update(Change change) {
 // s points make a font of round(s x DPI / 72) pixels, as on Windows.
 void FreeTypeLabel::SetFontSize(float points) {
     const int height = LabelPixelHeight(points, dpi_);
+    points_ = points;
     if (height == pixelHeight_) return;
     Update([&] {
         pixelHeight_ = height;
         widthPixels_ = -1;
         glyphsKnown_ = false;
     });
+}
+
+void FreeTypeLabel::SetDpi(double dpi) {
+    if (dpi == dpi_) return;
+    Update([&] { dpi_ = dpi; });
+    SetFontSize(points_);
 }
 
 // The label's size object at its current pixel size, made the face's active

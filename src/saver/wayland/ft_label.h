@@ -55,6 +55,8 @@ public:
     void SetVisible(bool visible) override;
     bool Visible() const override { return visible_; }
     void SetForeColor(std::uint32_t colour) override;
+    // The output's scale changed: the size in points becomes pixels anew.
+    void SetDpi(double dpi);
 
     // What Paint draws, to tell whether a change changed anything: all
     // alike (empty) while nothing is shown.
@@ -117,6 +119,7 @@ private:
     mutable Sized sized_[2];
     mutable int lastUsed_ = 0;
     int pixelHeight_ = 0;
+    float points_ = 0;  // as set
     std::u16string caption_;
     mutable int widthPixels_ = -1;  // measured when first asked for
     float left_ = 0, top_ = 0;

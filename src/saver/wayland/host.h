@@ -81,6 +81,7 @@ struct Output {
     wl_subsurface* textPlace = nullptr;
     std::vector<std::unique_ptr<Buffer>> backs;  // 2 x 2, one colour
     std::vector<std::unique_ptr<Buffer>> texts;  // the labels' ink
+    int textScale = 0;  // the buffer scale the text surface was told
 
     int PixelWidth() const { return width * scale; }
     int PixelHeight() const { return height * scale; }
@@ -95,6 +96,7 @@ struct Output {
         if (viewport != nullptr) wp_viewport_destroy(viewport);
         textPlace = nullptr;
         text = nullptr;
+        textScale = 0;
         viewport = nullptr;
         if (layer != nullptr) zwlr_layer_surface_v1_destroy(layer);
         if (surface != nullptr) wl_surface_destroy(surface);
@@ -152,6 +154,7 @@ public:
 
     // From the protocol's listeners.
     void OutputDescribed(Output& output);
+    void OutputChanged(Output& output);
     void OutputGone(std::uint32_t name);
     void Configured(Output& output, int width, int height);
     void SurfaceClosed(Output& output);
@@ -166,6 +169,7 @@ private:
     void Cover(Output& output);
     Output* SayingsOutput();
     void ChooseSayingsOutput();
+    void FollowSayingsOutput(const Output& output);
     void Invalidate() { textChanged_ = true; }
     // Everything drawn again, whatever was shown before (a new surface or size).
     void RepaintAll() {

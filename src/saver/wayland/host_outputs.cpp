@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/errors.h"
+#include "saver/layout.h"
 #include "saver/wayland/host.h"
 #include "saver/x11/outline_strips.h"
 
@@ -18,7 +19,12 @@ void OnOutputDone(void* data, wl_output*) {
     auto* output = static_cast<Output*>(data);
     const bool first = !output->described;
     output->described = true;
-    if (first && output->host != nullptr) output->host->OutputDescribed(*output);
+    if (output->host == nullptr) return;
+    if (first) {
+        output->host->OutputDescribed(*output);
+    } else {
+        output->host->OutputChanged(*output);
+    }
 }
 void OnOutputScale(void* data, wl_output*, std::int32_t factor) {
     static_cast<Output*>(data)->scale = std::max(1, std::min(factor, 8));
@@ -68,7 +74,7 @@ void SaverHost::ChooseSayingsOutput() {
         output->sayings = true;
         output->DropBuffers();
         if (output->configured) {
-            screen_ = PixelRect{0, 0, output->PixelWidth(), output->PixelHeight()};
+            FollowSayingsOutput(*output);
             RepaintAll();
             if (shown_) Present(*output);
         }
@@ -111,6 +117,36 @@ void SaverHost::CoverOutputs() {
 
 void SaverHost::OutputDescribed(Output& output) { Cover(output); }
 
+// A new scale (or mode) of an output already covered: its configure may
+// bring no new size, since the size is counted in surface units. An output
+// whose surface the compositor closed but kept is covered again.
+void SaverHost::OutputChanged(Output& output) {
+    if (output.layer == nullptr) {
+        Cover(output);
+        return;
+    }
+    if (!output.sayings || !output.configured) return;
+    FollowSayingsOutput(output);
+    if (shown_) Paint();
+}
+
+// Form1's screen is the sayings output's pixels, and sizes in points become
+// pixels at its scale (96 DPI at scale 1), as at the start; what is on
+// screen is laid out again for a new size or scale.
+void SaverHost::FollowSayingsOutput(const Output& output) {
+    const PixelRect screen{0, 0, output.PixelWidth(), output.PixelHeight()};
+    const double dpi = 96.0 * output.scale;
+    if (screen.width == screen_.width && screen.height == screen_.height && dpi == dpi_) return;
+    screen_ = screen;
+    if (dpi != dpi_) {
+        dpi_ = dpi;
+        label1_.SetDpi(dpi);
+        label2_.SetDpi(dpi);
+    }
+    if (shown_) LayOutAgain(form_, label1_, *this);
+    RepaintAll();
+}
+
 void SaverHost::OutputGone(std::uint32_t name) {
     auto found = std::find_if(c_.outputs.begin(), c_.outputs.end(),
                               [&](const std::unique_ptr<Output>& o) { return o->name == name; });
@@ -123,7 +159,8 @@ void SaverHost::OutputGone(std::uint32_t name) {
 
 void SaverHost::SurfaceClosed(Output& output) {
     // The compositor took the surface away (its output is going): released
-    // now, the output itself when its global goes.
+    // now, the output itself when its global goes. Should the output stay,
+    // its next description covers it again.
     const bool hadSayings = output.sayings;
     if (output.surface == pointerSurface_) pointerSurface_ = nullptr;
     output.Release();
@@ -140,7 +177,7 @@ void SaverHost::Configured(Output& output, int width, int height) {
     if (!resized) return;
     output.DropBuffers();
     if (output.sayings) {
-        screen_ = PixelRect{0, 0, output.PixelWidth(), output.PixelHeight()};
+        FollowSayingsOutput(output);
         RepaintAll();
     }
     if (shown_) Present(output);
@@ -193,8 +230,14 @@ void SaverHost::Paint() {
     const int scale = output->scale;
     if (output->text == nullptr) {
         output->text = wl_compositor_create_surface(c_.compositor);
-        wl_surface_set_buffer_scale(output->text, scale);
         output->textPlace = wl_subcompositor_get_subsurface(c_.subcompositor, output->text, output->surface);
+    }
+    if (output->textScale != scale) {
+        // Applied with the next buffer, which is drawn at this scale.
+        wl_surface_set_buffer_scale(output->text, scale);
+        output->textScale = scale;
+        textChanged_ = true;
+        shownKnown_ = false;
     }
     const PixelRect box = textChanged_ ? TextBox(scale) : PixelRect{};
     const std::size_t room = std::min<std::size_t>(

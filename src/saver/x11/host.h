@@ -88,7 +88,6 @@ private:
     // the window's new size; the current card or saying laid out again.
     void ScreensChanged();
     void Resized(int width, int height);
-    void LayOutAgain();
     // One-shot in someone else's window: the saying was shown and written;
     // the blank window stays until its owner ends the saver.
     [[noreturn]] void HoldUntilClosed();

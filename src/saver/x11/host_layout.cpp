@@ -3,11 +3,7 @@
 // once, by the rules it was laid out by.
 #include <X11/Xlib.h>
 
-#include <cmath>
-#include <string>
-
-#include "platform/errors.h"
-#include "saver/centre.h"
+#include "saver/layout.h"
 #include "saver/x11/host.h"
 
 namespace kel::x11 {
@@ -34,7 +30,7 @@ void SaverHost::ScreensChanged() {
                           static_cast<unsigned>(whole_.height));
         MakeBackBuffer();
     }
-    LayOutAgain();
+    LayOutAgain(form_, label1_, *this);
     dirty_ = whole_;
 }
 
@@ -43,47 +39,8 @@ void SaverHost::Resized(int width, int height) {
     whole_ = PixelRect{0, 0, width, height};
     screen_ = whole_;
     MakeBackBuffer();
-    LayOutAgain();
+    LayOutAgain(form_, label1_, *this);
     dirty_ = whole_;
-}
-
-// The large card's size follows the screen's height: it is found again. A
-// card character is shown at the card size, a saying fitted to the width
-// from its first size down, as the tick does; both centred. A hidden label
-// keeps what it has: the tick lays it out before it shows it.
-void SaverHost::LayOutAgain() {
-    Label& label = label1_;
-    const std::u16string caption = label.Caption();
-    const bool visible = label.Visible();
-    const float size = label.FontSize();
-    const int cardBefore = form_.CardSize;
-    // One character (or a pair of code units) at the card size is a card.
-    const bool card = caption.size() <= 2 && std::lround(size) == cardBefore;
-    if (form_.FontMode == 0) form_.FontsizeSet();
-    label.SetVisible(false);
-    label.SetCaption(caption);
-    if (!visible || caption.empty()) {
-        label.SetFontSize(size == static_cast<float>(cardBefore) ? form_.CardSize : size);
-        label.SetVisible(visible);
-        return;
-    }
-    if (card) {
-        label.SetFontSize(form_.CardSize);
-    } else {
-        label.SetFontSize(Form1::kSayingPoints);
-        while (label.Width() > ScreenWidthTwips()) {
-            const float before = label.FontSize();
-            try {
-                label.SetFontSize(before - Form1::kFitStepPoints);
-            } catch (const KelError& error) {
-                if (error.kind() != ErrorKind::InvalidValue) throw;
-                break;
-            }
-            if (!(label.FontSize() < before)) break;
-        }
-    }
-    Centre(label, *this);
-    label.SetVisible(true);
 }
 
 }  // namespace kel::x11
