@@ -2,7 +2,8 @@
 # What we test: with two outputs the sayings come on the first and the
 # other is covered black (the desktop's grey is gone); an output added
 # while kel runs is covered too, and one disabled and enabled again is
-# released and covered again without ending the run; a key still ends it.
+# released and covered again without ending the run (where the compositor
+# can disable it); a key still ends it.
 . "$(dirname "$0")/../lib.sh"
 wl_begin
 wl_hold_input
@@ -26,11 +27,18 @@ wl_as swaymsg create_output >/dev/null || e2e_fail "swaymsg create_output failed
 e2e_wait_until 3 all_black third HEADLESS-3 || e2e_fail "an output added while kel runs was not covered"
 e2e_pass_check "an output added while kel runs is covered black"
 wl_as swaymsg output HEADLESS-3 disable >/dev/null || e2e_fail "disabling an output failed"
-sleep 0.5
-wl_as swaymsg output HEADLESS-3 enable >/dev/null || e2e_fail "enabling an output failed"
-e2e_wait_until 3 all_black third-again HEADLESS-3 || e2e_fail "an output enabled again was not covered"
-lx_exited run && e2e_fail "kel ended when an output went and came back"
-e2e_pass_check "an output disabled and enabled again is covered again"
+# sway 1.7 answers success but cannot commit a headless output's disabling:
+# the output stays, and nothing goes and comes back to be checked.
+if wl_as swaymsg -r -t get_outputs | python3 -c 'import json, sys
+sys.exit(0 if any(o["name"] == "HEADLESS-3" and not o["active"] for o in json.load(sys.stdin)) else 1)'; then
+    sleep 0.5
+    wl_as swaymsg output HEADLESS-3 enable >/dev/null || e2e_fail "enabling an output failed"
+    e2e_wait_until 3 all_black third-again HEADLESS-3 || e2e_fail "an output enabled again was not covered"
+    lx_exited run && e2e_fail "kel ended when an output went and came back"
+    e2e_pass_check "an output disabled and enabled again is covered again"
+else
+    e2e_log "not checked: this sway keeps HEADLESS-3 active when told to disable it"
+fi
 for try in 1 2 3; do
     wl_as wtype a || e2e_fail "wtype failed"
     lx_wait_exit run 1 && break
