@@ -159,7 +159,7 @@ public:
     void Configured(Output& output, int width, int height);
     void SurfaceClosed(Output& output);
     void KeyPressed();
-    void PointerEntered(wl_pointer* pointer, std::uint32_t serial, wl_surface* surface, double x, double y);
+    void PointerEntered(wl_pointer* pointer, std::uint32_t serial, double x, double y);
     void PointerMoved(double x, double y);
     void Button(std::uint32_t button, bool pressed);
     void SeatCapabilities(std::uint32_t capabilities);
@@ -210,7 +210,6 @@ private:
 
     wl_pointer* pointer_ = nullptr;
     wl_keyboard* keyboard_ = nullptr;
-    wl_surface* pointerSurface_ = nullptr;
     double pointerX_ = -1, pointerY_ = -1;
     unsigned pressedButtons_ = 0;  // pressed over the saver, not yet released
 

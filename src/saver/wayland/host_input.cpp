@@ -20,10 +20,9 @@ void OnRepeatInfo(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
 const wl_keyboard_listener kKeyboardListener = {OnKeymap, OnKeyboardEnter, OnKeyboardLeave,
                                                 OnKey,    OnModifiers,     OnRepeatInfo};
 
-void OnPointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface,
+void OnPointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface*,
                     wl_fixed_t x, wl_fixed_t y) {
-    static_cast<SaverHost*>(data)->PointerEntered(pointer, serial, surface, wl_fixed_to_double(x),
-                                                  wl_fixed_to_double(y));
+    static_cast<SaverHost*>(data)->PointerEntered(pointer, serial, wl_fixed_to_double(x), wl_fixed_to_double(y));
 }
 void OnPointerLeave(void*, wl_pointer*, std::uint32_t, wl_surface*) {}
 void OnPointerMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y) {
@@ -69,7 +68,6 @@ void SaverHost::SeatCapabilities(std::uint32_t capabilities) {
     } else if (!pointer && pointer_ != nullptr) {
         wl_pointer_release(pointer_);
         pointer_ = nullptr;
-        pointerSurface_ = nullptr;
     }
 }
 
@@ -77,10 +75,8 @@ void SaverHost::KeyPressed() { form_.KeyDown(); }
 
 // The pointer is not drawn over the saver. Its arrival (the surface
 // appearing under it) is no movement.
-void SaverHost::PointerEntered(wl_pointer* pointer, std::uint32_t serial, wl_surface* surface, double x,
-                               double y) {
+void SaverHost::PointerEntered(wl_pointer* pointer, std::uint32_t serial, double x, double y) {
     wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
-    pointerSurface_ = surface;
     pointerX_ = x;
     pointerY_ = y;
 }

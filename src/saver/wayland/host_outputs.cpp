@@ -152,7 +152,6 @@ void SaverHost::OutputGone(std::uint32_t name) {
                               [&](const std::unique_ptr<Output>& o) { return o->name == name; });
     if (found == c_.outputs.end()) return;
     const bool hadSayings = (*found)->sayings;
-    if ((*found)->surface == pointerSurface_) pointerSurface_ = nullptr;
     c_.outputs.erase(found);
     if (hadSayings) ChooseSayingsOutput();
 }
@@ -162,7 +161,6 @@ void SaverHost::SurfaceClosed(Output& output) {
     // now, the output itself when its global goes. Should the output stay,
     // its next description covers it again.
     const bool hadSayings = output.sayings;
-    if (output.surface == pointerSurface_) pointerSurface_ = nullptr;
     output.Release();
     output.sayings = false;
     if (hadSayings) ChooseSayingsOutput();
