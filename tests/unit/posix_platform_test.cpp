@@ -362,6 +362,21 @@ TEST(PosixFiles, AJournalIsActedOnOnlyWhenItChecksOutAndNoOneHoldsIt) {
     EXPECT_EQ(Get(JournalPath(blocked)), cases::Journal("old", "new"));
 }
 
+// A settings write beside the journal of a save cut short (another saver
+// killed part-way) puts the old settings back first and changes only its key.
+TEST(PosixProfile, AWriteFinishesASaveCutShortFirst) {
+    Scratch dir;
+    const std::string ini = dir.Path("kel.ini");
+    const std::string old = "[View]\r\nViewMode=1\r\n[Mode]\r\nSound=1\r\n[StartUp]\r\nFrase_No=3\r\n";
+    const std::string fresh = "[View]\r\nViewMode=0\r\n[Mode]\r\nSound=0\r\n[StartUp]\r\nFrase_No=3\r\n";
+    Put(ini, fresh.substr(0, 20));
+    Put(JournalPath(ini), cases::Journal(old, fresh));
+    PosixFiles files;
+    PosixProfile(files).WriteStringOrThrow(ini, "StartUp", "Frase_No", "7");
+    EXPECT_EQ(Get(ini), "[View]\r\nViewMode=1\r\n[Mode]\r\nSound=1\r\n[StartUp]\r\nFrase_No=7\r\n");
+    EXPECT_FALSE(fs::exists(JournalPath(ini)));
+}
+
 // A settings link whose target is gone: written through where the target's
 // folder is there; otherwise one line on stderr and the link kept.
 TEST(PosixProfile, ALinkWhoseTargetIsGoneIsNeverReplaced) {

@@ -26,6 +26,9 @@ std::string PosixProfile::GetString(const std::string& path, const std::string& 
 
 void PosixProfile::WriteStringOrThrow(const std::string& path, const std::string& section,
                                       const std::string& key, const std::string& value) {
+    // A save of the file cut short is finished first: the new text is made
+    // from what the file holds after that, never from its torn bytes.
+    files_.RecoverInterruptedRewrite(path);
     const bool present = files_.FileExists(path);
     const std::string before = present ? files_.ReadAll(path) : std::string();
     const std::string after = IniSetString(before, section, key, value);
