@@ -127,7 +127,7 @@ TEST(Win32Files, SaveReplacesCompletelyAndLeavesNoTemporaryFile) {
     PutFile(path, kOld);
     EXPECT_TRUE(SaveSurvives(files, path, kOld, "short\r\n", nullptr));
     EXPECT_TRUE(SaveSurvives(files, path, "short\r\n", Pattern(300000), nullptr));
-    EXPECT_FALSE(Exists(path + ".new"));
+    EXPECT_FALSE(Exists(path + ".kel-new"));
     EXPECT_FALSE(Exists(JournalPath(path)));
 }
 
@@ -179,7 +179,7 @@ TEST(Win32Files, ReadOnlyFileIsRefusedAndKept) {
     ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
     win32::Win32Files files;
     EXPECT_FALSE(SaveSurvives(files, path, kOld, "new\r\n", "read-only"));
-    EXPECT_FALSE(Exists(path + ".new"));
+    EXPECT_FALSE(Exists(path + ".kel-new"));
 }
 
 // The rename refused: the file is rewritten where it lies, its old bytes
@@ -191,7 +191,7 @@ TEST(Win32Files, RenameRefusedRewritesInPlace) {
     RenameRefusingFiles files;
     EXPECT_TRUE(SaveSurvives(files, path, Pattern(20000), kOld, nullptr));  // shorter
     EXPECT_TRUE(SaveSurvives(files, path, kOld, Pattern(70000), nullptr));  // longer
-    EXPECT_FALSE(Exists(path + ".new"));
+    EXPECT_FALSE(Exists(path + ".kel-new"));
     EXPECT_FALSE(Exists(JournalPath(path)));
 }
 
@@ -223,7 +223,7 @@ TEST_F(SmallDrive, DiskFullPartWayKeepsTheOldFile) {
     win32::Win32Files files;
     const std::string fresh = Pattern(static_cast<std::size_t>(FreeBytes() * 2));
     EXPECT_FALSE(SaveSurvives(files, path_, old_, fresh, "disk full"));
-    EXPECT_FALSE(Exists(path_ + ".new"));
+    EXPECT_FALSE(Exists(path_ + ".kel-new"));
 }
 
 // The rename refused: the rewrite in place needs no room for a third copy.
@@ -232,7 +232,7 @@ TEST_F(SmallDrive, RenameRefusedNeedsNoRoomForAThirdCopy) {
     const std::string fresh = Pattern(static_cast<std::size_t>(FreeBytes() * 9 / 10));
     EXPECT_TRUE(SaveSurvives(files, path_, old_, fresh, nullptr));
     EXPECT_FALSE(Exists(JournalPath(path_)));
-    EXPECT_FALSE(Exists(path_ + ".new"));
+    EXPECT_FALSE(Exists(path_ + ".kel-new"));
 }
 
 struct HostDisk {
@@ -271,7 +271,7 @@ TEST(Win32Files, ARewriteKilledAnywhereLeavesTheOldOrTheNewBytes) {
     ScratchDir dir;
     const std::string path = dir.Path("kel.dat");
     HostDisk disk;
-    // Writes, renames refused: 1 "kel.dat.new", 2 and 3 the journal, 4 the file.
+    // Writes, renames refused: 1 "kel.dat.kel-new", 2 and 3 the journal, 4 the file.
     const std::pair<int, unsigned long> at[] = {{1, 10000}, {2, 16},     {4, 0},
                                                 {4, 10000}, {4, 20000}, {0, 0}};
     cases::CheckDeaths(
@@ -289,10 +289,10 @@ TEST(Win32Files, ARewriteKilledAnywhereLeavesTheOldOrTheNewBytes) {
     win32::Win32Files files;
     files.ReplaceAll(path, "next\r\n");
     EXPECT_EQ(files.ReadAll(path), "next\r\n");
-    EXPECT_FALSE(Exists(path + ".new"));
+    EXPECT_FALSE(Exists(path + ".kel-new"));
 }
 
-// Writes, renames refused: 1 "kel.dat.new", 2 and 3 the journal, 4 the new
+// Writes, renames refused: 1 "kel.dat.kel-new", 2 and 3 the journal, 4 the new
 // bytes, 5 the old ones written back. The report says what the file holds,
 // and after the next start's recovery it holds that.
 TEST(Win32Files, RewriteInPlaceFaultsSayWhatTheFileHolds) {
@@ -334,9 +334,21 @@ TEST(Win32Files, RewriteInPlaceFaultsSayWhatTheFileHolds) {
         win32::Win32Files().RecoverInterruptedRewrite(path);
         std::string now;
         EXPECT_TRUE(GetFile(path, &now) && now == (c.outcome == Saved || c.outcome == 2 ? fresh : kOld));
-        EXPECT_FALSE(Exists(JournalPath(path)) || Exists(path + ".new"));
+        EXPECT_FALSE(Exists(JournalPath(path)) || Exists(path + ".kel-new"));
         cases::ExpectUsersCopies(disk, path);
     }
+}
+
+TEST(Win32Files, ASaveThatCannotPutBackACutShortOneSaysTheOldTextIsAside) {
+    ScratchDir dir;
+    HostDisk disk;
+    cases::CheckPutBackRefused(disk, dir.Path("kel.dat"), [&] {
+        FaultyFiles files;
+        files.failFrom = 1, files.failTo = 1 << 30;
+        SaveOutcome outcome = SaveOutcome::NewFileSaved;
+        Fails([&] { files.ReplaceAll(dir.Path("kel.dat"), "newer\r\n"); }, &outcome);
+        return outcome;
+    });
 }
 
 // The journal's rules (tests/shared); a save holds its journal open without

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/errors.h"
 #include "platform/journal.h"
 
 namespace kel::cases {
@@ -18,7 +19,7 @@ inline std::string Journal(const std::string& old, const std::string& fresh) {
 }
 
 // Copies a user keeps beside the file: nothing may read, move or remove them.
-const char* const kUsersCopies[] = {".old", ".bak", ".kel-journal.txt"};
+const char* const kUsersCopies[] = {".old", ".bak", ".new", ".kel-journal.txt"};
 
 template <typename Disk>
 void PutUsersCopies(Disk& disk, const std::string& path) {
@@ -123,6 +124,19 @@ void CheckJournalRules(Disk& disk, const std::string& path, Hold hold, Recover r
             EXPECT_TRUE(disk.Get(path) == "old\r\n") << disk.Get(path);
         }
     }
+}
+
+// A save that finds the journal of one cut short and cannot put the old text
+// back (every write refused) fails as a save whose old text is aside in the
+// journal, not as one that left the file unchanged; the torn file and the
+// journal stay for the next start. `save()` returns the failure's outcome.
+template <typename Disk, typename Save>
+void CheckPutBackRefused(Disk& disk, const std::string& path, Save save) {
+    disk.Put(path, "torn");
+    disk.Put(JournalPath(path), Journal("old\r\n", "new\r\n"));
+    EXPECT_EQ(static_cast<int>(save()), static_cast<int>(SaveOutcome::OldFileAside));
+    EXPECT_TRUE(disk.Get(path) == "torn") << disk.Get(path);
+    EXPECT_TRUE(disk.Get(JournalPath(path)) == Journal("old\r\n", "new\r\n"));
 }
 
 }  // namespace kel::cases

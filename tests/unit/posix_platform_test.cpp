@@ -318,6 +318,17 @@ TEST(PosixFiles, RewriteInPlaceFaultsSayWhatTheFileHolds) {
     }
 }
 
+TEST(PosixFiles, ASaveThatCannotPutBackACutShortOneSaysTheOldTextIsAside) {
+    Scratch dir;
+    PosixDisk disk;
+    cases::CheckPutBackRefused(disk, dir.Path("kel.dat"), [&] {
+        FaultyFiles files;
+        files.writeError = ENOSPC;
+        const auto error = Thrown([&] { files.ReplaceAll(dir.Path("kel.dat"), "newer\r\n"); });
+        return error ? error->saveOutcome() : SaveOutcome::NewFileSaved;
+    });
+}
+
 // The journal's rules (tests/shared); a save holds a lock on its journal. A
 // folder in the journal's place is nothing of ours.
 TEST(PosixFiles, AJournalIsActedOnOnlyWhenItChecksOutAndNoOneHoldsIt) {

@@ -304,7 +304,8 @@ void PosixFiles::RecoverInterruptedRewrite(const std::string& path) {
             throw KelError(error.kind(), operation,
                            target + " may be damaged; its contents before that save are whole in " +
                                name + ", which every start tries again to put back",
-                           error.systemText());
+                           error.systemText())
+                .WithSaveOutcome(SaveOutcome::OldFileAside);
         }
     }
     const int error = RemoveJournal(journal.release(), name);

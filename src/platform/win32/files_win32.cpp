@@ -23,6 +23,10 @@ const DWORD kRenameRetryStepMs = 50;
 // gives a clear report instead of running out of address space.
 const LONGLONG kMaxReadBytes = 128LL * 1024 * 1024;
 
+// A save's complete copy before it replaces the file: a name only the saver
+// gives, so that a user's own "kel.dat.new" is never written over or removed.
+std::string TemporaryPath(const std::string& path) { return path + ".kel-new"; }
+
 ErrorKind KindOf(DWORD code) {
     switch (code) {
     case ERROR_FILE_NOT_FOUND: return ErrorKind::FileNotFound;
@@ -191,14 +195,14 @@ bool Win32Files::MoveRetrying(const std::string& from, const std::string& to, DW
     }
 }
 
-// The bytes into place by the safe replace: a complete, flushed "<path>.new"
+// The bytes into place by the safe replace: a complete, flushed "<path>.kel-new"
 // renamed over the file, which keeps its hidden and system marks. Returns
-// false, having removed "<path>.new", when renames into the folder are
+// false, having removed "<path>.kel-new", when renames into the folder are
 // refused; throws on any other failure, the file as it was.
 bool Win32Files::ReplaceByRename(const std::string& path, const std::string& bytes,
                                  const std::string& operation) {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    const std::string temp = path + ".new";
+    const std::string temp = TemporaryPath(path);
     WriteNewFile(temp, bytes, operation);
     DWORD code = 0;
     if (MoveRetrying(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, &code)) {
@@ -255,6 +259,7 @@ void Win32Files::RecoverInterruptedRewrite(const std::string& path) {
         } catch (KelError& error) {
             error.WithDetail(path + " may be damaged; its contents before that save are whole in " +
                              name + ", which every start tries again to put back");
+            error.WithSaveOutcome(SaveOutcome::OldFileAside);
             throw;
         }
     }
@@ -268,9 +273,9 @@ void Win32Files::RecoverInterruptedRewrite(const std::string& path) {
     }
 }
 
-// The new bytes go to "<path>.new" first; only a complete, flushed copy
+// The new bytes go to "<path>.kel-new" first; only a complete, flushed copy
 // replaces the file, so a full disk, a refused write or a process that dies
-// part-way leaves the old file as it was. A "<path>.new" left behind by an
+// part-way leaves the old file as it was. A "<path>.kel-new" left behind by an
 // interrupted save is never read and is overwritten by the next save. A
 // journal left by an earlier save is dealt with first.
 void Win32Files::ReplaceAll(const std::string& path, const std::string& bytes) {
@@ -371,7 +376,7 @@ void Win32Files::RewriteInPlace(const std::string& path, const std::string& byte
 // an error.
 void Win32Files::CreateNew(const std::string& path, const std::string& bytes) {
     const std::string operation = "writing the file " + path;
-    const std::string temp = path + ".new";
+    const std::string temp = TemporaryPath(path);
     WriteNewFile(temp, bytes, operation);
     DWORD code = 0;
     if (MoveRetrying(temp, path, MOVEFILE_WRITE_THROUGH, &code)) return;

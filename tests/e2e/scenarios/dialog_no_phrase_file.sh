@@ -22,7 +22,7 @@ run_case() {
     shot=$(x_screenshot "$name")
     e2e_log "screenshot: $shot"
     data_close_report "$name"
-    expect_absent "$name: no phrase file created" "$KEL_DAT" "$KEL_WINDIR/kel.dat.new"
+    expect_absent "$name: no phrase file created" "$KEL_DAT" "$KEL_WINDIR/kel.dat.kel-new"
 }
 
 run_case neither-file

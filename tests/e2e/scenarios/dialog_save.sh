@@ -34,7 +34,7 @@ expect_sjis_nonblank_lines "save: then the settings were written" "$KEL_INI" \
     "[View]" "ViewMode=0" "FontMode=0" \
     "[Mode]" "Sound=1" "Speak=1" "OneShot=0" \
     "[StartUp]" "Frase_No=0"
-expect_absent "save: no temporary file left" "$KEL_WINDIR/kel.dat.new"
+expect_absent "save: no temporary file left" "$KEL_WINDIR/kel.dat.kel-new"
 
 # --- unchanged saves settle: the second writes the same bytes as the first --------
 # (The first adds one empty line after a text that ends with a line end.)
@@ -67,7 +67,7 @@ e2e_log "screenshot: $shot"
 e2e_check "read-only: the program is still running" kel_running read-only
 expect_same_bytes "read-only: kel.dat keeps its bytes" "$KEL_DAT" "$E2E_WORK/dat.before"
 expect_same_bytes "read-only: kel.ini not written" "$KEL_INI" "$E2E_WORK/ini.before"
-expect_absent "read-only: no temporary file left" "$KEL_WINDIR/kel.dat.new"
+expect_absent "read-only: no temporary file left" "$KEL_WINDIR/kel.dat.kel-new"
 
 # Dismiss the message; the dialog is still there with the edits.
 message=$(x_windows "$DLG_TITLE" | grep -vx "$DLG_WID" | head -1)
