@@ -433,6 +433,8 @@ TEST(PosixFilesAsAUser, ModesAreHonoured) {
     ::chmod(ini.c_str(), 0);
     EXPECT_THROW(profile.GetString(ini, "View", "Size", "Small"), KelError);
     EXPECT_THROW(profile.WriteStringOrThrow(ini, "StartUp", "Frase_No", "7"), KelError);
+    ::chmod(ini.c_str(), 0444);  // read-only, in a folder that lets it be replaced
+    EXPECT_THROW(profile.WriteStringOrThrow(ini, "StartUp", "Frase_No", "7"), KelError);
     ::chmod(ini.c_str(), 0600);
     EXPECT_EQ(Get(ini), "[View]\r\nSize=Large\r\n");
 

@@ -249,6 +249,13 @@ void PosixFiles::ReplaceAll(const std::string& path, const std::string& bytes) {
         throw KelError(ErrorKind::PathNotFound, operation,
                        "it is a link to " + target + ", whose folder is missing; the link is kept");
     }
+    // A file its owner made read-only is kept as it is, as on Windows, though
+    // the folder would let a rename replace it.
+    struct stat st;
+    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        ((st.st_mode & 0222) == 0 || (::access(target.c_str(), W_OK) != 0 && errno == EACCES))) {
+        throw KelError(ErrorKind::AccessDenied, operation, "the file is read-only", std::strerror(EACCES));
+    }
     RecoverInterruptedRewrite(path);
     if (!ReplaceByRename(target, bytes, operation)) RewriteInPlace(target, bytes, operation);
 }
