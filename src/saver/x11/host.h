@@ -83,6 +83,7 @@ private:
     void OpenCover(Window root);
     void OpenOwnWindow(Window root, const std::string& geometry);
     void WatchRawKeys();
+    void FindPointer();
     void MakeBackBuffer();
     // The sizes changed: the screens as the server has them now (Cover), or
     // the window's new size; the current card or saying laid out again.

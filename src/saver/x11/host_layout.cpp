@@ -29,6 +29,9 @@ void SaverHost::ScreensChanged() {
         XMoveResizeWindow(display_, window_, 0, 0, static_cast<unsigned>(whole_.width),
                           static_cast<unsigned>(whole_.height));
         MakeBackBuffer();
+        // A smaller screen moved the pointer into it; the motion that tells
+        // of it is none of the user's.
+        FindPointer();
     }
     LayOutAgain(form_, label1_, *this);
     dirty_ = whole_;

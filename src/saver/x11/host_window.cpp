@@ -110,12 +110,16 @@ void SaverHost::OpenCover(Window root) {
         randrEvents_ = -1;
     }
 
-    // The pointer's position now: motion reported at it is no movement.
+    FindPointer();
+}
+
+// The pointer's position now: motion reported at it is no movement.
+void SaverHost::FindPointer() {
     Window rootReturn, child;
     int x = 0, y = 0;
     unsigned mask = 0;
-    if (XQueryPointer(display_, root, &rootReturn, &child, &pointerX_, &pointerY_, &x, &y, &mask) ==
-        False) {
+    if (XQueryPointer(display_, RootWindow(display_, screenNumber_), &rootReturn, &child, &pointerX_,
+                      &pointerY_, &x, &y, &mask) == False) {
         pointerX_ = pointerY_ = -1;
     }
 }

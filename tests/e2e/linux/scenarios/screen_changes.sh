@@ -2,7 +2,8 @@
 # What we test: standalone kel follows a change of monitors at once: when
 # the primary monitor becomes the left half of the screen, the saying on
 # screen is fitted and centred there within moments; when the screen shrinks
-# (a resizeable Xephyr), the saying is centred in the new size. Without a
+# (a resizeable Xephyr), the saying is centred in the new size, and the
+# pointer the server moves into it is no movement of the user's. Without a
 # Japanese font kel says so in one line naming what to install, and runs.
 . "$(dirname "$0")/../lib.sh"
 lx_begin
@@ -30,6 +31,8 @@ e2e_wait_until 20 grep -q '^[0-9][0-9]*$' "$E2E_WORK/xephyr.display" || e2e_fail
 OUTER=$DISPLAY
 export DISPLAY=":$(head -1 "$E2E_WORK/xephyr.display")"
 lx_settings 0 1 0 0 2
+# The pointer where the smaller screen does not reach: the server moves it in.
+x_move 900 700 || e2e_fail "the pointer did not move in Xephyr"
 lx_start small -sound off
 lx_wait_shot small-before saying 15 >/dev/null || e2e_fail "no saying in Xephyr within 15 s"
 xrandr -s 800x600 >/dev/null 2>&1 || e2e_fail "xrandr cannot resize Xephyr's screen"
