@@ -85,6 +85,7 @@ private:
     void WatchRawKeys();
     void FindPointer();
     void MakeBackBuffer();
+    unsigned long OpaqueBits() const;
     // The sizes changed: the screens as the server has them now (Cover), or
     // the window's new size; the current card or saying laid out again.
     void ScreensChanged();

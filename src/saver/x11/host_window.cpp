@@ -211,11 +211,19 @@ void SaverHost::MakeBackBuffer() {
     dirty_ = whole_;
 }
 
+// The bits of a pixel that are no colour: the alpha of a visual that has
+// one (a window handed over in a 32-bit visual), set so that the saver's
+// black and background are opaque there; none in a 24-bit visual.
+unsigned long SaverHost::OpaqueBits() const {
+    const unsigned long planes = depth_ >= 32 ? 0xFFFFFFFFul : (1ul << depth_) - 1;
+    return planes & ~(visual_->red_mask | visual_->green_mask | visual_->blue_mask);
+}
+
 void SaverHost::SetBackColor(std::uint32_t colour) {
     if (mono_) colour = 0;
     const unsigned long pixel = Channel(colour & 0xFF, visual_->red_mask) |
                                 Channel((colour >> 8) & 0xFF, visual_->green_mask) |
-                                Channel((colour >> 16) & 0xFF, visual_->blue_mask);
+                                Channel((colour >> 16) & 0xFF, visual_->blue_mask) | OpaqueBits();
     if (pixel == background_) return;
     background_ = pixel;
     Invalidate(screen_);
@@ -232,7 +240,7 @@ void SaverHost::Paint() {
     // nothing to do where the area lies within it, as it mostly does.
     if (coloured.x != area.x || coloured.y != area.y || coloured.width != area.width ||
         coloured.height != area.height) {
-        XSetForeground(display_, gc_, 0);  // black in any TrueColor visual
+        XSetForeground(display_, gc_, OpaqueBits());  // black in any TrueColor visual
         XFillRectangle(display_, back_, gc_, area.x, area.y, static_cast<unsigned>(area.width),
                        static_cast<unsigned>(area.height));
     }

@@ -1,6 +1,7 @@
 #!/bin/bash
 # What we test: with -window-id kel draws into the given window only (its
-# size is the screen: the card and the fitted saying centred in it), takes
+# size is the screen: the card and the fitted saying centred in it; opaque in
+# a window of a visual with alpha), takes
 # no input there, and on SIGTERM writes Frase_No and ends within moments;
 # options override the settings file without being stored; errors at start
 # (no display, no such window, a phrase file that cannot be made) give one
@@ -34,6 +35,17 @@ e2e_expect_eq "Frase_No after SIGTERM during saying 1" "$(lx_frase_no)" 1
 [ "$ms" -le 400 ] || e2e_fail "the end took $ms ms after SIGTERM"
 e2e_pass_check "ended ${ms} ms after SIGTERM (as seen from the shell)"
 grep -q '^ViewMode=1' <(sjis_read "$KEL_INI") || e2e_fail "an option was stored in kel.ini"
+
+# A window of a 32-bit visual with alpha: the background is opaque there too.
+"$E2E_BIN/plain_window" argb >"$E2E_WORK/argb.id" &
+LX_PIDS+=($!)
+e2e_wait_until 5 grep -q 0x "$E2E_WORK/argb.id" || e2e_fail "no window of a 32-bit visual"
+lx_start argb -window-id "$(cat "$E2E_WORK/argb.id")" -sound off
+lx_wait_shot argb-card card 10 >/dev/null || e2e_fail "no title card in the 32-bit window"
+pixel=$("$E2E_BIN/plain_window" pixel "$(cat "$E2E_WORK/argb.id")" 5 5)
+e2e_expect_eq "the alpha of the 32-bit window's background" "${pixel:0:2}" ff
+kill -TERM "${LX_PID[argb]}"
+lx_wait_exit argb 2 && lx_expect_exit argb 143
 
 rm -rf "$XDG_CONFIG_HOME/kel"
 for case in "no display" "no such window" "phrase file blocked"; do
