@@ -27,13 +27,16 @@ void SaverHost::Dispatch(XEvent& event) {
     const Window root = RootWindow(display_, screenNumber_);
     switch (event.type) {
     case Expose:
-        // The back buffer holds the picture; only what changed since is
-        // drawn anew, at the end of this pump.
-        if (dirty_.width > 0) Invalidate({event.xexpose.x, event.xexpose.y, event.xexpose.width,
-                                          event.xexpose.height});
-        XCopyArea(display_, back_, window_, gc_, event.xexpose.x, event.xexpose.y,
-                  static_cast<unsigned>(event.xexpose.width),
-                  static_cast<unsigned>(event.xexpose.height), event.xexpose.x, event.xexpose.y);
+        // The back buffer holds the picture, unless a repaint is pending
+        // (a new back buffer after a resize holds nothing yet): then the
+        // area is drawn and shown with the rest at the end of this pump.
+        if (dirty_.width > 0) {
+            Invalidate({event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height});
+        } else {
+            XCopyArea(display_, back_, window_, gc_, event.xexpose.x, event.xexpose.y,
+                      static_cast<unsigned>(event.xexpose.width),
+                      static_cast<unsigned>(event.xexpose.height), event.xexpose.x, event.xexpose.y);
+        }
         break;
     case ConfigureNotify:
         if (mode_ == Mode::Cover) {

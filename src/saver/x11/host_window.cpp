@@ -28,6 +28,8 @@ bool ScreenLocked(Display* display) {
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
+    // Errors of earlier requests arrive first and are not this read's.
+    XSync(display, False);
     lastXError = 0;
     const bool read = XGetWindowProperty(display, DefaultRootWindow(display), status, 0, 1, False,
                                          XA_INTEGER, &type, &format, &count, &after,
