@@ -6,7 +6,6 @@
 #include <cmath>
 #include <string>
 
-#include "platform/errors.h"
 #include "saver/centre.h"
 
 namespace kel {
@@ -30,17 +29,8 @@ void LayOutAgain(Form1& form, Label& label, const SaverWindow& window) {
     if (card) {
         label.SetFontSize(form.CardSize);
     } else {
-        label.SetFontSize(Form1::kSayingPoints);
-        while (label.Width() > window.ScreenWidthTwips()) {
-            const float before = label.FontSize();
-            try {
-                label.SetFontSize(before - Form1::kFitStepPoints);
-            } catch (const KelError& error) {
-                if (error.kind() != ErrorKind::InvalidValue) throw;
-                break;
-            }
-            if (!(label.FontSize() < before)) break;
-        }
+        label.SetFontSize(Form1::kSayingPoints * form.SizeScale);
+        FitToWidth(label, window, [] {});
     }
     Centre(label, window);
     label.SetVisible(true);

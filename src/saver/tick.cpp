@@ -13,6 +13,7 @@
 #include "saver/centre.h"
 #include "saver/form1.h"
 #include "saver/int16_ops.h"
+#include "saver/layout.h"
 
 namespace kel {
 
@@ -87,24 +88,8 @@ void Form1::Timer1_Timer() {
 
     Guarded([&] { label1.SetCaption(MsgEntry(MsgList, MsgNo)); });
 
-    // The fit loop: 72, 69, 66, ... points until the saying is no wider than
-    // the screen. Its floor is where the font engine refuses the next size or
-    // renders it no smaller than the one before: the saying then keeps the
-    // smallest size reached. (A step whose width does not shrink is no floor:
-    // advances are rounded, and the next step shrinks again.)
-    Guarded([&] {
-        while (label1.Width() > window.ScreenWidthTwips()) {
-            const float sizeBefore = label1.FontSize();
-            try {
-                label1.SetFontSize(sizeBefore - kFitStepPoints);
-            } catch (const KelError& error) {
-                if (error.kind() != ErrorKind::InvalidValue) throw;
-                break;
-            }
-            window.PumpEvents();
-            if (!(label1.FontSize() < sizeBefore)) break;
-        }
-    });
+    // The fit loop, events pumped at each step.
+    Guarded([&] { FitToWidth(label1, window, [&] { window.PumpEvents(); }); });
 
     Guarded([&] { CentreLeft(label1, window); });
     Guarded([&] { CentreTop(label1, window); });
